@@ -1,0 +1,55 @@
+# Front door. On a fresh Debian 12 machine (as root) every target installs what it needs.
+#   make demo    build the DLL and watch it answer a simulated player under Wine
+#   make test    every test: native unit tests, then the DLL under Wine
+#   make dll     the DLL alone: build/windows/zel.winamp.dll
+#   make bench   load, scan, memory and tag-query figures, measured under Wine
+#   make dist    the zip for Windows users
+#   make fuzz    the byte parsers under libFuzzer (FUZZ_SECONDS each, default 60)
+
+BUILD   := build
+WINDOWS := $(BUILD)/windows
+NATIVE  := $(BUILD)/native
+JOBS    ?= 2
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps dll windows native unit wine test demo bench dist fuzz fuzz-short clean
+
+all: dll
+
+deps:
+	@tools/dev/install-deps.sh
+
+$(WINDOWS)/CMakeCache.txt: | deps
+	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+
+$(NATIVE)/CMakeCache.txt: | deps
+	@cmake -S . -B $(NATIVE) -DZEL_WINDOWS_BUILD_DIR=$(abspath $(WINDOWS)) >/dev/null
+
+dll: $(WINDOWS)/CMakeCache.txt
+	@cmake --build $(WINDOWS) --target zel_winamp -j $(JOBS)
+	@echo "built $(WINDOWS)/zel.winamp.dll"
+
+windows: $(WINDOWS)/CMakeCache.txt
+	@cmake --build $(WINDOWS) -j $(JOBS)
+
+native: $(NATIVE)/CMakeCache.txt
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+test: windows native
+	@tests/run-all.sh $(BUILD)
+
+demo: windows
+	@tests/wine/demo.sh $(BUILD)
+
+bench: windows
+	@tests/wine/bench.sh $(BUILD)
+
+dist: windows
+	@tools/dev/make-dist.sh $(BUILD)
+
+fuzz:
+	@ZEL_WANT_FUZZ=1 tools/dev/install-deps.sh
+	@tests/fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,82 @@
+// The operating-system calls the library needs, and nothing more.
+//
+// Everything above this header is portable: the Windows build implements it with the
+// real Win32 calls (platform_win32.cpp), the native build with POSIX files and an
+// in-process simulation of the player window, the registry and process creation
+// (platform_sim.cpp), which unit tests set up and inspect through sim.h.
+#pragma once
+
+#include <cstdint>
+
+namespace zel::platform {
+
+// ---- Window manager -------------------------------------------------------------
+
+using WindowHandle = void*;
+
+// The first top-level window of this class, or null. No title is matched.
+WindowHandle FindWindowByClass(const char* className);
+
+// Sends a message synchronously and returns the window's 32-bit result (0 for a null
+// window, which the system delivers nowhere).
+std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message,
+                               std::uintptr_t wParam, std::intptr_t lParam);
+
+// Copies at most maxCount - 1 bytes of the window's caption into buffer and ends it with
+// a zero byte; returns the number of bytes copied (0 for a null window).
+int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount);
+
+// ---- Registry -------------------------------------------------------------------
+
+using RegistryKey = void*;
+
+constexpr std::uint32_t kKeyQueryValue = 0x0001;  // KEY_QUERY_VALUE
+constexpr std::uint32_t kRegistryString = 1;      // REG_SZ
+
+// Opens, never creates, a key under HKEY_LOCAL_MACHINE with the given access rights.
+bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key);
+
+enum class ValueStatus { Ok, MoreData, Missing };
+
+// Reads a value as RegQueryValueExA does: with buffer null or too small, *size is set to
+// the value's length in bytes and MoreData (or Ok for a null buffer) is returned.
+ValueStatus QueryRegistryValue(RegistryKey key, const char* name, std::uint32_t* type,
+                               void* buffer, std::uint32_t* size);
+
+void CloseRegistryKey(RegistryKey key);
+
+// ---- Processes ------------------------------------------------------------------
+
+// Starts a program at normal priority, inheriting no handles, with the caller's
+// environment and current directory and an empty startup record. Both handles of the
+// new process are closed at once; it is not waited for. False if it could not start.
+bool StartProcess(const char* applicationName, char* commandLine);
+
+// ---- Files ----------------------------------------------------------------------
+
+using FileHandle = void*;
+
+// Opens an existing file for reading only. Other processes may read it meanwhile, and
+// write it too where shareWrite is set. Null if it cannot be opened.
+FileHandle OpenFileForReading(const char* path, bool shareWrite);
+
+// Reads up to count bytes; false on a read error. *bytesRead is 0 at the end of file.
+bool ReadFileBytes(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead);
+
+bool GetFileSize64(FileHandle file, std::int64_t* size);
+
+bool SeekFileTo(FileHandle file, std::int64_t offset);
+
+void CloseFile(FileHandle file);
+
+// What a directory search for a path finds: its first match, if any.
+struct SearchResult {
+    bool found = false;
+    bool isDirectory = false;
+    // The match's last-write time, in local time, fits a DOS date and time (1980-2107).
+    bool dosTimeValid = false;
+};
+
+SearchResult SearchFirstFile(const char* path);
+
+}  // namespace zel::platform

@@ -1,0 +1,241 @@
+// The seam in the native build: real POSIX files, and a simulated desktop for the
+// window manager, the registry and process creation.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <memory>
+
+#include "platform/heap_buffer.h"
+#include "platform/platform.h"
+#include "platform/sim.h"
+
+namespace zel::sim {
+// Internals, shared with the seam functions further down this file.
+
+struct Window {
+    std::string className;
+    std::string caption;
+    RequestHandler onRequest;
+};
+
+struct Value {
+    std::uint32_t type;
+    std::string bytes;
+};
+
+struct Desktop {
+    std::vector<Window> windows;
+    std::vector<Message> messages;
+    std::map<std::string, std::map<std::string, Value>> registry;
+    std::vector<std::uint32_t> keyRights;
+    std::vector<StartedProcess> processes;
+    std::vector<bool> fileShareWrite;
+    int openFiles = 0;
+    int openKeys = 0;
+    int heapBlocks = 0;
+};
+
+Desktop& TheDesktop() {
+    static Desktop desktop;
+    return desktop;
+}
+
+// Window handles are 1-based indices, so that null stays "no window".
+void* HandleOf(int index) { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(index + 1)); }
+int IndexOf(void* handle) { return static_cast<int>(reinterpret_cast<std::uintptr_t>(handle)) - 1; }
+
+constexpr std::uint32_t kMessageUser = 0x0400;
+
+
+int AddWindow(const std::string& className, const std::string& caption, RequestHandler onRequest) {
+    auto& windows = TheDesktop().windows;
+    windows.push_back({className, caption, std::move(onRequest)});
+    return static_cast<int>(windows.size()) - 1;
+}
+
+void RemoveAllWindows() { TheDesktop().windows.clear(); }
+
+const std::vector<Message>& Messages() { return TheDesktop().messages; }
+void ClearMessages() { TheDesktop().messages.clear(); }
+
+void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
+                      const std::string& bytes) {
+    TheDesktop().registry[key][name] = {type, bytes};
+}
+
+void RemoveRegistryKey(const std::string& key) { TheDesktop().registry.erase(key); }
+
+const std::vector<std::uint32_t>& KeyOpenRights() { return TheDesktop().keyRights; }
+const std::vector<StartedProcess>& StartedProcesses() { return TheDesktop().processes; }
+int OpenFiles() { return TheDesktop().openFiles; }
+int OpenKeys() { return TheDesktop().openKeys; }
+int HeapBlocks() { return TheDesktop().heapBlocks; }
+const std::vector<bool>& FileOpenShareWrite() { return TheDesktop().fileShareWrite; }
+
+void Reset() {
+    Desktop& desktop = TheDesktop();
+    const int files = desktop.openFiles, keys = desktop.openKeys, blocks = desktop.heapBlocks;
+    desktop = Desktop{};
+    // Counts of what is still held carry over, so a leak shows in the next test too.
+    desktop.openFiles = files;
+    desktop.openKeys = keys;
+    desktop.heapBlocks = blocks;
+}
+
+}  // namespace zel::sim
+
+namespace zel::platform {
+
+using sim::TheDesktop;
+
+WindowHandle FindWindowByClass(const char* className) {
+    const auto& windows = TheDesktop().windows;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i].className == className) return sim::HandleOf(static_cast<int>(i));
+    }
+    return nullptr;
+}
+
+std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) {
+    auto& desktop = TheDesktop();
+    const int index = sim::IndexOf(window);
+    if (window == nullptr || index >= static_cast<int>(desktop.windows.size())) return 0;
+    desktop.messages.push_back({index, message, wParam, lParam});
+    const auto& onRequest = desktop.windows[static_cast<std::size_t>(index)].onRequest;
+    if (message != sim::kMessageUser || !onRequest) return 0;
+    return onRequest(static_cast<std::int32_t>(lParam), static_cast<std::int32_t>(wParam));
+}
+
+int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
+    if (maxCount <= 0) return 0;
+    buffer[0] = '\0';
+    const auto& windows = TheDesktop().windows;
+    const int index = sim::IndexOf(window);
+    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    const std::string& caption = windows[static_cast<std::size_t>(index)].caption;
+    const std::size_t n = std::min(caption.size(), static_cast<std::size_t>(maxCount - 1));
+    std::memcpy(buffer, caption.data(), n);
+    buffer[n] = '\0';
+    return static_cast<int>(n);
+}
+
+bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
+    auto& desktop = TheDesktop();
+    desktop.keyRights.push_back(access);
+    auto found = desktop.registry.find(subKey);
+    if (found == desktop.registry.end()) return false;
+    *key = new std::string(subKey);
+    ++desktop.openKeys;
+    return true;
+}
+
+ValueStatus QueryRegistryValue(RegistryKey key, const char* name, std::uint32_t* type, void* buffer,
+                               std::uint32_t* size) {
+    const auto& values = TheDesktop().registry[*static_cast<std::string*>(key)];
+    auto found = values.find(name);
+    if (found == values.end()) return ValueStatus::Missing;
+    const sim::Value& value = found->second;
+    *type = value.type;
+    const auto needed = static_cast<std::uint32_t>(value.bytes.size());
+    if (buffer == nullptr) {
+        *size = needed;
+        return ValueStatus::Ok;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return ValueStatus::MoreData;
+    }
+    std::memcpy(buffer, value.bytes.data(), needed);
+    *size = needed;
+    return ValueStatus::Ok;
+}
+
+void CloseRegistryKey(RegistryKey key) {
+    delete static_cast<std::string*>(key);
+    --TheDesktop().openKeys;
+}
+
+bool StartProcess(const char* applicationName, char* commandLine) {
+    TheDesktop().processes.push_back({applicationName ? applicationName : "",
+                                      commandLine ? commandLine : ""});
+    return true;
+}
+
+// A file handle is the descriptor plus one, so that null stays "not opened".
+FileHandle OpenFileForReading(const char* path, bool shareWrite) {
+    auto& desktop = TheDesktop();
+    desktop.fileShareWrite.push_back(shareWrite);
+    struct stat info;
+    if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+    const int fd = open(path, O_RDONLY);
+    if (fd < 0) return nullptr;
+    ++desktop.openFiles;
+    return reinterpret_cast<FileHandle>(static_cast<std::intptr_t>(fd) + 1);
+}
+
+namespace {
+int DescriptorOf(FileHandle file) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(file) - 1);
+}
+}  // namespace
+
+bool ReadFileBytes(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) {
+    ssize_t n;
+    do {
+        n = read(DescriptorOf(file), buffer, count);
+    } while (n < 0 && errno == EINTR);
+    *bytesRead = n > 0 ? static_cast<std::uint32_t>(n) : 0;
+    return n >= 0;
+}
+
+bool GetFileSize64(FileHandle file, std::int64_t* size) {
+    struct stat info;
+    if (fstat(DescriptorOf(file), &info) != 0) return false;
+    *size = static_cast<std::int64_t>(info.st_size);
+    return true;
+}
+
+bool SeekFileTo(FileHandle file, std::int64_t offset) {
+    return lseek(DescriptorOf(file), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+void CloseFile(FileHandle file) {
+    close(DescriptorOf(file));
+    --TheDesktop().openFiles;
+}
+
+SearchResult SearchFirstFile(const char* path) {
+    SearchResult result;
+    struct stat info;
+    if (path[0] == '\0' || stat(path, &info) != 0) return result;
+    result.found = true;
+    result.isDirectory = S_ISDIR(info.st_mode);
+    std::tm local{};
+    const std::time_t written = info.st_mtime;
+    if (localtime_r(&written, &local) != nullptr) {
+        const int year = local.tm_year + 1900;
+        result.dosTimeValid = year >= 1980 && year <= 2107;
+    }
+    return result;
+}
+
+void* AllocateMemory(std::size_t size) {
+    void* block = std::malloc(size);
+    if (block != nullptr) ++TheDesktop().heapBlocks;
+    return block;
+}
+
+void FreeMemory(void* block) {
+    if (block == nullptr) return;
+    std::free(block);
+    --TheDesktop().heapBlocks;
+}
+
+}  // namespace zel::platform

@@ -1,0 +1,128 @@
+// The seam on Windows: each function is the Win32 call it stands for.
+#include <windows.h>
+
+#include "platform/heap_buffer.h"
+#include "platform/platform.h"
+
+namespace zel::platform {
+
+WindowHandle FindWindowByClass(const char* className) {
+    return FindWindowA(className, nullptr);
+}
+
+std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message,
+                               std::uintptr_t wParam, std::intptr_t lParam) {
+    const LRESULT result = SendMessageA(static_cast<HWND>(window), message,
+                                        static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+    return static_cast<std::int32_t>(result);
+}
+
+int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
+    if (maxCount <= 0) return 0;
+    buffer[0] = '\0';
+    if (window == nullptr) return 0;
+    const int n = GetWindowTextA(static_cast<HWND>(window), buffer, maxCount);
+    return n > 0 ? n : 0;
+}
+
+bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    *key = opened;
+    return true;
+}
+
+ValueStatus QueryRegistryValue(RegistryKey key, const char* name, std::uint32_t* type,
+                               void* buffer, std::uint32_t* size) {
+    DWORD valueType = 0;
+    DWORD valueSize = *size;
+    const LONG status = RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &valueType,
+                                         static_cast<BYTE*>(buffer), &valueSize);
+    *type = valueType;
+    *size = valueSize;
+    if (status == ERROR_SUCCESS) return ValueStatus::Ok;
+    if (status == ERROR_MORE_DATA) return ValueStatus::MoreData;
+    return ValueStatus::Missing;
+}
+
+void CloseRegistryKey(RegistryKey key) {
+    RegCloseKey(static_cast<HKEY>(key));
+}
+
+bool StartProcess(const char* applicationName, char* commandLine) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessA(applicationName, commandLine, nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+FileHandle OpenFileForReading(const char* path, bool shareWrite) {
+    const DWORD share = FILE_SHARE_READ | (shareWrite ? FILE_SHARE_WRITE : 0);
+    HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+bool ReadFileBytes(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead) {
+    DWORD read = 0;
+    const BOOL ok = ReadFile(static_cast<HANDLE>(file), buffer, count, &read, nullptr);
+    *bytesRead = ok ? read : 0;
+    return ok != FALSE;
+}
+
+bool GetFileSize64(FileHandle file, std::int64_t* size) {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(static_cast<HANDLE>(file), &value)) return false;
+    *size = value.QuadPart;
+    return true;
+}
+
+bool SeekFileTo(FileHandle file, std::int64_t offset) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    return SetFilePointerEx(static_cast<HANDLE>(file), distance, nullptr, FILE_BEGIN) != FALSE;
+}
+
+void CloseFile(FileHandle file) {
+    CloseHandle(static_cast<HANDLE>(file));
+}
+
+SearchResult SearchFirstFile(const char* path) {
+    SearchResult result;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return result;
+    FindClose(search);
+    result.found = true;
+    result.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FILETIME local;
+    WORD dosDate = 0;
+    WORD dosTime = 0;
+    result.dosTimeValid = FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) &&
+                          FileTimeToDosDateTime(&local, &dosDate, &dosTime);
+    return result;
+}
+
+}  // namespace zel::platform
+
+namespace zel::platform {
+
+void* AllocateMemory(std::size_t size) {
+    return HeapAlloc(GetProcessHeap(), 0, size);
+}
+
+void FreeMemory(void* block) {
+    if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
+}
+
+}  // namespace zel::platform

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+
+namespace zel {
+
+// The caption read holds at most 255 characters and a zero byte.
+constexpr int kCaptionCapacity = 256;
+
+// Removes the first "- Winamp" from a zero-terminated caption, in place, keeping the
+// blank before it and everything after it. Returns the title's length.
+std::size_t CaptionTitle(char* caption);
+
+}  // namespace zel

@@ -1,0 +1,78 @@
+#include "tags/playlist.h"
+
+#include "install/install_dir.h"
+#include "platform/handles.h"
+#include "platform/heap_buffer.h"
+#include "player/player_link.h"
+
+namespace zel {
+namespace {
+
+// Block size for reading the playlist: large enough that the system calls vanish against
+// the scan, small enough to stay in the first-level caches' neighbourhood.
+constexpr std::size_t kReadBlock = 64 * 1024;
+
+constexpr char kCommentStart = '#';
+
+// The playlist's path: the install directory then the file name, cut to what the file
+// system takes.
+void PlaylistPath(char (&path)[kMaxPath]) {
+    std::size_t length = PlayerInstallDir(path, kMaxPath);
+    if (length > kMaxPath - 1) length = kMaxPath - 1;
+    for (const char* c = kPlaylistFileName; *c != '\0' && length < kMaxPath - 1; ++c) {
+        path[length++] = *c;
+    }
+    path[length] = '\0';
+}
+
+}  // namespace
+
+bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::size_t capacity,
+                       std::size_t* length) {
+    if (capacity > 0) out[0] = '\0';
+    *length = 0;
+    std::int32_t entries = 0;
+    while (entries < count) {
+        if (!SkipToLine(reader)) break;
+        const bool comment = PeekLineStart(reader) == kCommentStart;
+        // Only the entry asked for is kept; every other line is skipped unread.
+        const bool wanted = !comment && entries + 1 == count;
+        const std::size_t lineLength = ReadLine(reader, wanted ? out : nullptr, capacity);
+        if (wanted) *length = lineLength;
+        if (!comment) ++entries;
+    }
+    return entries == count;
+}
+
+EntryLookup ReadEntryAtPosition(std::int32_t position, char* out, std::size_t capacity,
+                                std::size_t* length) {
+    if (capacity > 0) out[0] = '\0';
+    *length = 0;
+    char path[kMaxPath];
+    PlaylistPath(path);
+    platform::ScopedFile file(platform::OpenFileForReading(path, /*shareWrite=*/false));
+    if (!file) return EntryLookup::NoPlaylist;
+
+    platform::HeapBuffer block;
+    if (!block.allocate(kReadBlock)) return EntryLookup::NoPlaylist;
+    LineReader reader =
+        FileLineReader(file.get(), static_cast<unsigned char*>(block.data()), kReadBlock);
+    // Entries count from 1, positions from 0; the sum wraps in 32 bits.
+    const auto count =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(position) + 1u);
+    return FindPlaylistEntry(reader, count, out, capacity, length) ? EntryLookup::Found
+                                                                   : EntryLookup::PastEnd;
+}
+
+std::size_t CurrentPlaylistEntry(char* out, std::size_t capacity) {
+    FlushPlaylist();
+    const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
+    std::size_t length = 0;
+    if (ReadEntryAtPosition(position, out, capacity, &length) != EntryLookup::Found) {
+        if (capacity > 0) out[0] = '\0';
+        return 0;
+    }
+    return length;
+}
+
+}  // namespace zel

@@ -1,0 +1,22 @@
+// A clean simulated desktop for each test, and the checks every command must pass:
+// nothing left open, no memory left held.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/sim.h"
+
+namespace zel::testing {
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim::Reset(); }
+    void TearDown() override {
+        EXPECT_EQ(sim::OpenFiles(), 0) << "a file handle was left open";
+        EXPECT_EQ(sim::OpenKeys(), 0) << "a registry key was left open";
+        EXPECT_EQ(sim::HeapBlocks(), 0) << "a memory block was not freed";
+        sim::Reset();
+    }
+};
+
+}  // namespace zel::testing
