@@ -29,3 +29,4 @@ endfunction()
 
 include(tests/wine/programs.cmake OPTIONAL)
 include(tools/programs.cmake OPTIONAL)
+include(tests/bench/programs.cmake OPTIONAL)
