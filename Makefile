@@ -17,7 +17,7 @@ FUZZ_SECONDS ?= 60
 all: dll
 
 deps:
-	@tools/dev/install-deps.sh
+	@ZEL_WANT_FUZZ=$(if $(filter test fuzz,$(MAKECMDGOALS)),1,0) tools/dev/install-deps.sh
 
 $(WINDOWS)/CMakeCache.txt: | deps
 	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
@@ -47,8 +47,7 @@ bench: windows
 dist: windows
 	@tools/dev/make-dist.sh $(BUILD)
 
-fuzz:
-	@ZEL_WANT_FUZZ=1 tools/dev/install-deps.sh
+fuzz: deps
 	@tests/fuzz/run.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
 clean:
