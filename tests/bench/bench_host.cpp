@@ -1,0 +1,247 @@
+// Measures the DLL under Wine, each figure side by side with its reference in one run:
+//   bench load <dll> <floor-dll> <rounds> <batch>
+//       the client's load cycle for one player command, against the floor DLL
+//   bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>
+//       playlist scan, tag query and memory, with the simulated player running
+// Each dir-* is a Windows directory (ending in a backslash) holding a winamp.m3u; the
+// host points the player's uninstall entry at it before each call. Runs interleave
+// (A B A B ...) so that drift in the machine's speed hits both sides alike; figures are
+// medians. Each result is one line: name|measured|reference|figure|goal|unit.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "dll_session.h"
+
+namespace {
+
+using zel::bench::CallCommand;
+using zel::bench::CallLoadDll;
+using zel::bench::CommandFn;
+using zel::bench::Now;
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
+constexpr DWORD kReadBlock = 64 * 1024;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void Row(const char* name, const std::string& measured, const std::string& reference,
+         double figure, double goal, const char* unit) {
+    std::printf("%s|%s|%s|%.2f|%.2f|%s\n", name, measured.c_str(), reference.c_str(), figure,
+                goal, unit);
+    std::fflush(stdout);
+}
+
+std::string Micros(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f us", seconds * 1e6);
+    return text;
+}
+
+std::string Millis(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f ms", seconds * 1e3);
+    return text;
+}
+
+// One client load cycle: load, LoadDll, the command, unload.
+bool LoadCycle(const char* path) {
+    HMODULE module = LoadLibraryA(path);
+    if (module == nullptr) return false;
+    bool ok = CallLoadDll(module);
+    auto play = reinterpret_cast<CommandFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "zel_winamp_play")));
+    int result = 0;
+    if (play != nullptr) CallCommand(play, &result);
+    FreeLibrary(module);
+    return ok && result == 3;
+}
+
+double TimeCycles(const char* path, int batch) {
+    const double start = Now();
+    for (int i = 0; i < batch; ++i) {
+        if (!LoadCycle(path)) {
+            std::fprintf(stderr, "bench: load cycle failed for %s\n", path);
+            std::exit(1);
+        }
+    }
+    return (Now() - start) / batch;
+}
+
+int BenchLoad(const char* dll, const char* floor, int rounds, int batch) {
+    // A windowed client already holds these; only the DLL's own cost is left to measure.
+    for (const char* system : {"user32.dll", "advapi32.dll", "msvcrt.dll"}) LoadLibraryA(system);
+    TimeCycles(dll, batch);  // warm the file cache and the loader's lookups
+    TimeCycles(floor, batch);
+    std::vector<double> ours, floors;
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2 == 0) {
+            ours.push_back(TimeCycles(dll, batch));
+            floors.push_back(TimeCycles(floor, batch));
+        } else {
+            floors.push_back(TimeCycles(floor, batch));
+            ours.push_back(TimeCycles(dll, batch));
+        }
+    }
+    const double a = Median(ours), b = Median(floors);
+    Row("load cycle (per call)", Micros(a), Micros(b), a / b, 1.25, "x floor");
+    return 0;
+}
+
+// Points the player's uninstall entry at dir and sets the position the player reports.
+void UsePlaylist(const std::string& dir, const char* scenario, int position) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        const std::string value = "\"" + dir + "uninstall.exe\"";
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+    }
+    FILE* file = std::fopen(scenario, "wb");
+    if (file != nullptr) {
+        std::fprintf(file, "request.125.0=%d\n", position);
+        std::fclose(file);
+    }
+}
+
+struct Timed {
+    double seconds;
+    std::string answer;
+};
+
+Timed TimeCall(CommandFn fn) {
+    int result = 0;
+    const double start = Now();
+    std::string answer = CallCommand(fn, &result);
+    return {Now() - start, answer};
+}
+
+// The host's own reading of the file, the reference for the playlist scan.
+double TimeRead(const std::string& path) {
+    static std::vector<char> block(kReadBlock);
+    const double start = Now();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD got = 0;
+    while (ReadFile(file, block.data(), kReadBlock, &got, nullptr) && got > 0) {
+    }
+    CloseHandle(file);
+    return Now() - start;
+}
+
+CommandFn Export(HMODULE module, const char* name) {
+    auto fn = reinterpret_cast<CommandFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, name)));
+    if (fn == nullptr) {
+        std::fprintf(stderr, "bench: the DLL does not export %s\n", name);
+        std::exit(1);
+    }
+    return fn;
+}
+
+SIZE_T PeakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize;
+}
+
+int BenchPlayer(const char* dll, const char* scenario, const std::string& big,
+                const std::string& one, const std::string& huge, int rounds) {
+    HMODULE module = LoadLibraryA(dll);
+    if (module == nullptr || !CallLoadDll(module)) {
+        std::fprintf(stderr, "bench: cannot load %s\n", dll);
+        return 1;
+    }
+    CommandFn track_file = Export(module, "zel_winamp_track_file");
+    CommandFn artist = Export(module, "zel_winamp_id3_artist");
+    constexpr int kLastOfBig = 99999;
+
+    // Memory first, while the host's peak is still its own: one warm-up call on the
+    // small playlist, then the call over the single 256 MiB line.
+    UsePlaylist(one, scenario, 0);
+    TimeCall(track_file);
+    UsePlaylist(huge, scenario, 0);
+    const SIZE_T before = PeakWorkingSet();
+    Timed huge_call = TimeCall(track_file);
+    const SIZE_T after = PeakWorkingSet();
+    std::fprintf(stderr, "bench: 256 MiB line answered with %u bytes in %s\n",
+                 static_cast<unsigned>(huge_call.answer.size()),
+                 Millis(huge_call.seconds).c_str());
+    char grown[48], peak[48];
+    std::snprintf(grown, sizeof grown, "+%.0f KiB", (after - before) / 1024.0);
+    std::snprintf(peak, sizeof peak, "peak before %.0f KiB", before / 1024.0);
+    Row("memory: 256 MiB line", grown, peak, (after - before) / 1048576.0, 1.0, "MiB");
+
+    // Playlist scan: the last of 100,000 entries, minus a one-entry playlist, against
+    // the host reading the same file in 64 KiB blocks.
+    const std::string big_file = big + "winamp.m3u";
+    TimeRead(big_file);
+    std::vector<double> scan_ratio, scan_net, reads;
+    std::string last_answer;
+    for (int round = 0; round < rounds; ++round) {
+        UsePlaylist(big, scenario, kLastOfBig);
+        Timed a = TimeCall(track_file);
+        last_answer = a.answer;
+        UsePlaylist(one, scenario, 0);
+        Timed b = TimeCall(track_file);
+        const double read = TimeRead(big_file);
+        scan_net.push_back(a.seconds - b.seconds);
+        reads.push_back(read);
+        scan_ratio.push_back((a.seconds - b.seconds) / read);
+    }
+    std::fprintf(stderr, "bench: entry 100000 is %s\n", last_answer.c_str());
+    Row("playlist scan: entry 100000", Millis(Median(scan_net)),
+        "ReadFile " + Millis(Median(reads)), Median(scan_ratio), 3.0, "x ReadFile");
+
+    // Tag query against the track file query, same playlist, same last entry.
+    UsePlaylist(big, scenario, kLastOfBig);
+    std::vector<double> tag_ratio, tags, files;
+    std::string artist_answer;
+    for (int round = 0; round < rounds; ++round) {
+        Timed a, b;
+        if (round % 2 == 0) {
+            a = TimeCall(artist);
+            b = TimeCall(track_file);
+        } else {
+            b = TimeCall(track_file);
+            a = TimeCall(artist);
+        }
+        artist_answer = a.answer;
+        tags.push_back(a.seconds);
+        files.push_back(b.seconds);
+        tag_ratio.push_back(a.seconds / b.seconds);
+    }
+    std::fprintf(stderr, "bench: artist of entry 100000 is %s\n", artist_answer.c_str());
+    Row("tag query: id3_artist", Millis(Median(tags)), "track_file " + Millis(Median(files)),
+        Median(tag_ratio), 2.2, "x track_file");
+    FreeLibrary(module);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 6 && std::string(argv[1]) == "load") {
+        return BenchLoad(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    }
+    if (argc == 8 && std::string(argv[1]) == "player") {
+        return BenchPlayer(argv[2], argv[3], argv[4], argv[5], argv[6], std::atoi(argv[7]));
+    }
+    std::fprintf(stderr,
+                 "usage: bench load <dll> <floor-dll> <rounds> <batch>\n"
+                 "       bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>\n");
+    return 2;
+}

@@ -1,0 +1,47 @@
+#include "dll_session.h"
+
+#include <cstring>
+
+#include "dllcall/export_names.h"
+
+namespace zel::bench {
+
+bool CallLoadDll(HMODULE module) {
+    auto load = reinterpret_cast<LoadDllFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "LoadDll")));
+    if (load == nullptr) return false;
+    // Version, main window, keep-loaded flag, as the client lays them out.
+    unsigned char record[16] = {};
+    record[8] = 1;
+    load(record);
+    return record[8] == 0;
+}
+
+std::string CallCommand(CommandFn fn, int* result) {
+    char data[kDataSize];
+    std::memset(data, 0, sizeof data);
+    *result = fn(nullptr, nullptr, data, nullptr, FALSE, FALSE);
+    data[kDataSize - 1] = 0;
+    return data;
+}
+
+std::vector<std::string> CommandNames(HMODULE module) {
+    std::vector<std::string> names;
+    for (std::string& name : tools::ExportNames(module)) {
+        if (name != "LoadDll") names.push_back(std::move(name));
+    }
+    return names;
+}
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace zel::bench
