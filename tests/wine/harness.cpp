@@ -1,0 +1,279 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+namespace wine_test {
+
+const char* const kWorkDir = "C:\\zeltest\\";
+const char* const kFixtureDir = "C:\\zelfix\\";
+const char* const kInstallDir = "C:\\zeltest\\wa\\";
+
+namespace {
+const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
+const char* const kUninstallValue = "UninstallString";
+const char* const kPlayerClass = "Winamp v1.x";
+}  // namespace
+
+std::string bin_dir() {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string path = module;
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string dll_path() { return bin_dir() + "zel.winamp.dll"; }
+
+ClientCall call(const std::string& export_name, const std::string& params) {
+    return client_call(dll_path().c_str(), export_name.c_str(), params);
+}
+
+bool make_dirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            const std::string part = path.substr(0, i);
+            if (!CreateDirectoryA(part.c_str(), nullptr) &&
+                GetLastError() != ERROR_ALREADY_EXISTS) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool write_file(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                              nullptr);
+    CloseHandle(file);
+    return ok && written == content.size();
+}
+
+std::string read_file(const std::string& path) {
+    std::string content;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return content;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        content.append(buffer, got);
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool file_exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void remove_file(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+bool start_process(const std::string& command_line, PROCESS_INFORMATION* out) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string line = command_line;
+    return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, out) != 0;
+}
+
+void end_process(PROCESS_INFORMATION& process) {
+    if (process.hProcess != nullptr) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 0);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hProcess);
+    }
+    if (process.hThread != nullptr) CloseHandle(process.hThread);
+    process = PROCESS_INFORMATION{};
+}
+
+bool wait_for_file(const std::string& path, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    while (!file_exists(path)) {
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;
+    HWND found;
+};
+
+BOOL CALLBACK match_window(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (owner == search->process_id && lstrcmpA(name, kPlayerClass) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool start_player(Player& player, const std::string& name, const std::string& install_dir,
+                  DWORD timeout_ms) {
+    make_dirs(kWorkDir);
+    make_dirs(install_dir);
+    player.scenario = std::string(kWorkDir) + name + ".scenario";
+    player.log = std::string(kWorkDir) + name + ".log";
+    player.install_dir = install_dir;
+    write_file(player.scenario, "");
+    write_file(player.log, "");
+    const std::string command = "\"" + bin_dir() + "fake_player.exe\" --scenario \"" +
+                                player.scenario + "\" --log \"" + player.log +
+                                "\" --install-dir \"" + install_dir + "\"";
+    if (!start_process(command, &player.process)) return false;
+    const DWORD start = GetTickCount();
+    WindowSearch search = {player.process.dwProcessId, nullptr};
+    while (search.found == nullptr) {
+        EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) break;
+        if (WaitForSingleObject(player.process.hProcess, 0) != WAIT_TIMEOUT ||
+            GetTickCount() - start > timeout_ms) {
+            end_process(player.process);
+            return false;
+        }
+        Sleep(20);
+    }
+    player.window = search.found;
+    return true;
+}
+
+void stop_player(Player& player) {
+    if (player.process.hProcess == nullptr) return;
+    if (player.window != nullptr) PostMessageA(player.window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(player.process.hProcess, 5000);
+    end_process(player.process);
+    player.window = nullptr;
+}
+
+void set_scenario(const Player& player, const std::string& text) {
+    write_file(player.scenario, text);
+}
+
+void clear_log(const Player& player) { write_file(player.log, ""); }
+
+std::vector<std::string> read_log(const Player& player) {
+    std::vector<std::string> lines;
+    const std::string content = read_file(player.log);
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find("\r\n", start);
+        if (end == std::string::npos) end = content.size();
+        lines.push_back(content.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+void set_caption(const Player& player, const std::string& caption) {
+    SetWindowTextA(player.window, caption.c_str());
+}
+
+namespace {
+Player g_shared;
+}
+
+Player& shared_player() {
+    if (g_shared.process.hProcess == nullptr ||
+        WaitForSingleObject(g_shared.process.hProcess, 0) != WAIT_TIMEOUT) {
+        end_process(g_shared.process);
+        if (!start_player(g_shared, "player", kInstallDir)) {
+            ADD_FAILURE() << "the simulated player did not come up";
+        }
+    }
+    return g_shared;
+}
+
+void stop_shared_player() { stop_player(g_shared); }
+
+PlayerCall call_with_player(const std::string& export_name, const std::string& scenario,
+                            const std::string& params) {
+    Player& player = shared_player();
+    set_scenario(player, scenario);
+    clear_log(player);
+    PlayerCall result;
+    result.call = call(export_name, params);
+    result.messages = read_log(player);
+    return result;
+}
+
+namespace {
+
+bool with_uninstall_key(REGSAM access, bool create, HKEY* key) {
+    if (create) {
+        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, access,
+                               nullptr, key, nullptr) == ERROR_SUCCESS;
+    }
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, access, key) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool set_uninstall_raw(DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    if (!with_uninstall_key(KEY_SET_VALUE, true, &key)) return false;
+    const LONG status = RegSetValueExA(key, kUninstallValue, 0, type,
+                                       static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool set_uninstall_string(const std::string& value) {
+    return set_uninstall_raw(REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+void delete_uninstall_value() {
+    HKEY key = nullptr;
+    if (!with_uninstall_key(KEY_SET_VALUE, false, &key)) return;
+    RegDeleteValueA(key, kUninstallValue);
+    RegCloseKey(key);
+}
+
+void delete_uninstall_key() {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+bool set_default_uninstall_entry() {
+    return set_uninstall_string("\"" + std::string(kInstallDir) + "uninst.exe\"");
+}
+
+namespace {
+
+// Sets up the shared state once for the whole program and takes it all down at the end:
+// the player process and the registry entry the tests wrote.
+class HarnessEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        make_dirs(kWorkDir);
+        make_dirs(kInstallDir);
+        ASSERT_TRUE(set_default_uninstall_entry()) << "cannot write the uninstall entry";
+    }
+    void TearDown() override {
+        stop_shared_player();
+        delete_uninstall_key();
+    }
+};
+
+::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new HarnessEnvironment);
+
+}  // namespace
+
+}  // namespace wine_test
