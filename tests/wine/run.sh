@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Runs the real DLL under Wine: the end-to-end tests in wine_tests.exe against the
+# simulated player, in a private 32-bit prefix inside the build root.
+#
+#   tests/wine/run.sh <build-root>        (default: build)
+#
+# Passes GoogleTest's output through and exits non-zero when a test fails. Extra arguments
+# go to the test program (e.g. --gtest_filter=Status*).
+set -uo pipefail
+build=${1:-build}
+shift || true
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$build" && pwd)
+tests_exe=$build/windows/wine_tests.exe
+for f in "$tests_exe" "$build/windows/zel.winamp.dll" "$build/windows/fake_player.exe"; do
+  [ -f "$f" ] || { echo "missing $f (run: make windows BUILD=...)" >&2; exit 1; }
+done
+
+export WINEPREFIX=$build/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "creating the Wine prefix $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wineserver -w
+fi
+
+# Track files for the tag tests, in C:\zelfix. The read-only one is also made immutable,
+# because root may write a file of mode 0444.
+fixtures=$WINEPREFIX/drive_c/zelfix
+cleanup() {
+  chattr -i "$fixtures/readonly.mp3" 2>/dev/null
+  rm -rf "$fixtures" "$WINEPREFIX/drive_c/zeltest"
+  rm -f "$WINEPREFIX/drive_c/PROGRAM.EXE"* "$WINEPREFIX/drive_c/program files/WINAMP.EXE"*
+  wineserver -k 2>/dev/null
+}
+trap cleanup EXIT
+cleanup
+wineserver -k 2>/dev/null
+/usr/bin/python3 "$here/make_fixtures.py" "$fixtures" || { echo "could not make the track files" >&2; exit 1; }
+chmod 0444 "$fixtures/readonly.mp3"
+if ! chattr +i "$fixtures/readonly.mp3" 2>/dev/null; then
+  echo "note: chattr +i not possible here; the read-only file is mode 0444 only"
+fi
+
+cd "$build/windows"
+timeout 600 wine "$tests_exe" "$@"
+rc=$?
+exit $rc
