@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The DLL at work: a simulated player under Wine plays a small library of MP3 files made
+# and tagged right here, and every query is called the way a chat script calls it.
+#   tests/wine/demo.sh [build-root]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+. tests/bench/wine_env.sh
+wine_env_setup "${1:-build}"
+
+demo="$WINEPREFIX/drive_c/zeldemo"
+rm -rf "$demo"
+mkdir -p "$demo/music" "$demo/winamp"
+/usr/bin/python3 tools/demo/make_library.py "$demo/music" 'C:\zeldemo\music'
+
+# The player is on track 2 of 4, 1.25 s into its 3 s, and writes the demo playlist
+# into its install directory whenever it is asked to.
+write_scenario() {
+    cat >"$demo/scenario.txt" <<SCENARIO
+playlist_source=C:\\zeldemo\\music\\library.m3u
+request.124.0=4
+request.125.0=$1
+request.105.0=$2
+request.105.1=$3
+request.126.0=44
+request.126.1=128
+request.126.2=1
+SCENARIO
+}
+write_scenario 1 1250 3
+set_install_dir 'C:\zeldemo\winamp\'
+
+trap player_stop EXIT
+echo "starting the simulated player under Wine..."
+player_start 'C:\zeldemo\scenario.txt' 'C:\zeldemo\player.log' 'C:\zeldemo\winamp\' \
+    '2. Zel Ensemble - Signal Path - Winamp'
+
+cd "$WINDOWS_BUILD"
+# One $dll() call: the answer as the script gets it.
+ask() { wine_run dllcall.exe zel.winamp.dll "zel_winamp_$1" | sed -n 's/^answer: //p'; }
+
+echo
+echo "The demo library (made and tagged at build time):"
+sed -n '/^C:/p' "$demo/music/library.m3u" | tr -d '\r' | sed 's/^/  /'
+echo
+printf '%-30s %s\n' "command" "answer"
+printf '%-30s %s\n' "-------" "------"
+for query in track_name track_file id3_title id3_artist id3_album id3_year id3_comment \
+    id3_genre track_play_pos track_length playlist_pos playlist_tracks \
+    track_samplerate track_bitrate track_channels; do
+    printf '%-30s %s\n' "zel_winamp_$query" "$(ask "$query")"
+done
+
+# The line /np says, composed exactly as examples/winamp.mrc composes it.
+clock() { case "$1" in 00:*) echo "${1#00:}" ;; *) echo "$1" ;; esac; }
+now_playing() {
+    local artist title song
+    artist=$(ask id3_artist)
+    title=$(ask id3_title)
+    song="$artist - $title"
+    if [ "$artist" = n/a ] || [ "$title" = n/a ]; then
+        song=$(ask track_name | sed -E 's/^[0-9]+\.[[:space:]]+//; s/[[:space:]]+$//')
+    fi
+    echo "np: $song ($(clock "$(ask track_play_pos)")/$(clock "$(ask track_length)")) $(ask track_bitrate)kbps"
+}
+echo
+echo "/np says:"
+echo "  $(now_playing)"
+
+# Track 4 has no tag: the queries answer n/a and /np falls back to the caption.
+write_scenario 3 500 2
+wine_run wintool.exe set-caption '4. 04-untagged - Winamp'
+echo "  $(now_playing)    (track 4 has no tag: the title comes from the caption)"
+
+echo
+echo "/wa pause, then /wa play; the player received:"
+: >"$demo/player.log"
+wine_run dllcall.exe zel.winamp.dll zel_winamp_pause >/dev/null
+wine_run dllcall.exe zel.winamp.dll zel_winamp_play >/dev/null
+tr -d '\r' <"$demo/player.log" | sed 's/^/  /'
+echo
+echo "stopping the player and wineserver"

@@ -1,0 +1,79 @@
+#!/usr/bin/python3
+"""Writes a small demo music library: a few MP3 files of silent MPEG-1 Layer III frames,
+tagged with ID3v2 and ID3v1 by mutagen, one file without any tag, and an M3U playlist of
+them with Windows paths and CRLF line ends, as the player writes it.
+
+    make_library.py <out-dir> <windows-dir-of-out-dir>
+
+Nothing is downloaded: every byte of audio is made here. A frame whose side information
+is all zero carries no audio data, which every decoder plays as silence.
+"""
+import os
+import sys
+
+from mutagen.id3 import ID3, TALB, TCON, TDRC, TIT2, TPE1, TRCK, COMM
+from mutagen.mp3 import MP3
+
+# MPEG-1 Layer III, no CRC, 128 kbit/s, 44.1 kHz, mono: 144 * 128000 / 44100 bytes a frame,
+# one padding byte on some frames to keep the exact rate.
+HEADER_PLAIN = bytes([0xFF, 0xFB, 0x90, 0xC0])
+HEADER_PADDED = bytes([0xFF, 0xFB, 0x92, 0xC0])
+BITRATE = 128000
+SAMPLE_RATE = 44100
+SAMPLES_PER_FRAME = 1152
+
+TRACKS = [
+    # file, artist, title, album, year, comment, genre, seconds
+    ("01-morning.mp3", "The Demo Band", "Morning Light", "Made Here", "2024", "silence, tagged", "Ambient", 4),
+    ("02-signal.mp3", "Zel Ensemble", "Signal Path", "Made Here", "2024", "track two", "Electronic", 3),
+    ("03-closing.mp3", "The Demo Band", "Closing Time", "Made Here", "2023", "last one", "Rock", 5),
+]
+UNTAGGED = "04-untagged.mp3"
+
+
+def silent_mp3(seconds):
+    frames = bytearray()
+    count = round(seconds * SAMPLE_RATE / SAMPLES_PER_FRAME)
+    remainder = 0
+    for _ in range(count):
+        size = 144 * BITRATE // SAMPLE_RATE
+        remainder += 144 * BITRATE % SAMPLE_RATE
+        header = HEADER_PLAIN
+        if remainder >= SAMPLE_RATE:
+            remainder -= SAMPLE_RATE
+            size += 1
+            header = HEADER_PADDED
+        frames += header + bytes(size - len(header))
+    return bytes(frames)
+
+
+def main():
+    out_dir, windows_dir = sys.argv[1], sys.argv[2].rstrip("\\")
+    os.makedirs(out_dir, exist_ok=True)
+    lines = ["#EXTM3U"]
+    for number, (name, artist, title, album, year, comment, genre, seconds) in enumerate(TRACKS, 1):
+        path = os.path.join(out_dir, name)
+        with open(path, "wb") as f:
+            f.write(silent_mp3(seconds))
+        tags = ID3()
+        tags.add(TIT2(encoding=0, text=title))
+        tags.add(TPE1(encoding=0, text=artist))
+        tags.add(TALB(encoding=0, text=album))
+        tags.add(TDRC(encoding=0, text=year))
+        tags.add(TRCK(encoding=0, text=str(number)))
+        tags.add(TCON(encoding=0, text=genre))
+        tags.add(COMM(encoding=0, lang="eng", desc="ID3v1 Comment", text=comment))
+        tags.save(path, v1=2, v2_version=3)
+        length = round(MP3(path).info.length)
+        lines.append("#EXTINF:%d,%s - %s" % (length, artist, title))
+        lines.append("%s\\%s" % (windows_dir, name))
+    with open(os.path.join(out_dir, UNTAGGED), "wb") as f:
+        f.write(silent_mp3(2))
+    lines.append("#EXTINF:2,04-untagged")
+    lines.append("%s\\%s" % (windows_dir, UNTAGGED))
+    with open(os.path.join(out_dir, "library.m3u"), "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
+
+
+if __name__ == "__main__":
+    main()
