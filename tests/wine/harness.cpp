@@ -135,9 +135,13 @@ bool start_player(Player& player, const std::string& name, const std::string& in
     player.install_dir = install_dir;
     write_file(player.scenario, "");
     write_file(player.log, "");
+    // A backslash right before a closing quote would escape it: pass the directory
+    // without its trailing one (the player puts it back).
+    std::string dir_argument = install_dir;
+    while (!dir_argument.empty() && dir_argument.back() == '\\') dir_argument.pop_back();
     const std::string command = "\"" + bin_dir() + "fake_player.exe\" --scenario \"" +
                                 player.scenario + "\" --log \"" + player.log +
-                                "\" --install-dir \"" + install_dir + "\"";
+                                "\" --install-dir \"" + dir_argument + "\"";
     if (!start_process(command, &player.process)) return false;
     const DWORD start = GetTickCount();
     WindowSearch search = {player.process.dwProcessId, nullptr};

@@ -35,7 +35,10 @@ fixtures=$WINEPREFIX/drive_c/zelfix
 cleanup() {
   chattr -i "$fixtures/readonly.mp3" 2>/dev/null
   rm -rf "$fixtures" "$WINEPREFIX/drive_c/zeltest"
-  rm -f "$WINEPREFIX/drive_c/PROGRAM.EXE"* "$WINEPREFIX/drive_c/program files/WINAMP.EXE"*
+  # What the launch tests place outside their own folder: probes, traps, an install dir.
+  find "$WINEPREFIX/drive_c" -maxdepth 2 \( -iname 'program.exe*' -o -iname 'winamp.exe*' \) \
+    -delete 2>/dev/null
+  rm -rf "$WINEPREFIX/drive_c/Program Files/WINAMP"
   wineserver -k 2>/dev/null
 }
 trap cleanup EXIT

@@ -1,1 +1,207 @@
+// The current track's file and its ID3v1 tag through the real DLL, end to end: the player
+// writes winamp.m3u into its install directory on request 120, the DLL reads the entry at
+// the player's position and then the tag at the end of that file. The track files are
+// made by run.sh (make_fixtures.py), tagged by mutagen.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace wine_test {
+namespace {
+
+const char* const kTagQueries[] = {"zel_winamp_id3_title",  "zel_winamp_id3_artist",
+                                   "zel_winamp_id3_album",  "zel_winamp_id3_year",
+                                   "zel_winamp_id3_comment", "zel_winamp_id3_genre"};
+
+const std::vector<std::string> kTrackFileMessages = {"REQ 125 0", "REQ 120 0"};
+const std::vector<std::string> kTagMessages = {"REQ 120 0", "REQ 125 0", "REQ 120 0",
+                                               "REQ 125 0"};
+
+std::string installed_playlist() { return std::string(kInstallDir) + "winamp.m3u"; }
+
+// A scenario in which the player writes `playlist` (saved to a source file) as its
+// winamp.m3u on every flush and reports `position` as the current entry.
+std::string scenario_for(const std::string& playlist, int position) {
+    const std::string source = std::string(kWorkDir) + "source.m3u";
+    write_file(source, playlist);
+    return "playlist_source=" + source + "\nrequest.125.0=" + std::to_string(position) + "\n";
+}
+
+std::string playlist_of(const std::string& entry) { return "#EXTM3U\r\n" + entry + "\r\n"; }
+
+const std::string kExamplePlaylist =
+    "#EXTM3U\r\n#EXTINF:201,Artist - A\r\nC:\\MP3\\a.mp3\r\n#EXTINF:187,Artist - B\r\n"
+    "C:\\MP3\\b.mp3\r\n";
+
+TEST(TrackFile, AnswersTheEntryAtThePlayersPosition) {
+    const struct {
+        int position;
+        const char* answer;
+    } kCases[] = {{1, "C:\\MP3\\b.mp3"}, {0, "C:\\MP3\\a.mp3"}, {2, "NADA"}, {-1, ""}, {-2, "NADA"}};
+    for (const auto& c : kCases) {
+        const PlayerCall result =
+            call_with_player("zel_winamp_track_file", scenario_for(kExamplePlaylist, c.position));
+        EXPECT_TRUE(result.call.ok()) << c.position << ": " << result.call.error;
+        EXPECT_EQ(result.call.result, 3);
+        EXPECT_EQ(result.call.answer, c.answer) << "position " << c.position;
+        EXPECT_FALSE(result.call.untouched) << "position " << c.position;
+        EXPECT_EQ(result.messages, kTrackFileMessages) << "position " << c.position;
+        EXPECT_EQ(read_file(installed_playlist()), kExamplePlaylist);
+    }
+}
+
+TEST(TrackFile, WithoutAPlaylistFileTheBufferIsUntouched) {
+    remove_file(installed_playlist());
+    const PlayerCall result = call_with_player("zel_winamp_track_file", "request.125.0=0\n");
+    EXPECT_TRUE(result.call.ok()) << result.call.error;
+    EXPECT_EQ(result.call.result, 3);
+    EXPECT_TRUE(result.call.untouched) << "wrote \"" << result.call.answer << "\"";
+    EXPECT_EQ(result.messages, kTrackFileMessages);
+}
+
+TEST(TrackFile, AVeryLongLineIsCutTo899BytesAndNeverOverruns) {
+    std::string line = "C:\\";
+    for (int i = 0; line.size() < 100000; ++i) line += static_cast<char>('a' + i % 26);
+    line.resize(100000);
+    for (const std::string& playlist : {playlist_of(line), line + "\r\n", "#c\r\n" + line}) {
+        const PlayerCall result =
+            call_with_player("zel_winamp_track_file", scenario_for(playlist, 0));
+        EXPECT_TRUE(result.call.ok()) << result.call.error;
+        EXPECT_EQ(result.call.result, 3);
+        EXPECT_EQ(result.call.answer, line.substr(0, 899));
+    }
+    // A tag query over such an entry finds no file and says so.
+    const PlayerCall tag = call_with_player("zel_winamp_id3_title", scenario_for(playlist_of(line), 0));
+    EXPECT_TRUE(tag.call.ok()) << tag.call.error;
+    EXPECT_EQ(tag.call.answer, "n/a");
+}
+
+struct TaggedFile {
+    std::string name;
+    std::vector<std::string> fields;  // title, artist, album, year, comment
+    int genre;
+};
+
+std::vector<TaggedFile> read_manifest() {
+    std::vector<TaggedFile> files;
+    const std::string content = read_file(std::string(kFixtureDir) + "tags.txt");
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find("\r\n", start);
+        if (end == std::string::npos) end = content.size();
+        const std::string line = content.substr(start, end - start);
+        start = end + 2;
+        std::vector<std::string> parts;
+        size_t from = 0;
+        for (;;) {
+            const size_t bar = line.find('|', from);
+            parts.push_back(line.substr(from, bar - from));
+            if (bar == std::string::npos) break;
+            from = bar + 1;
+        }
+        if (parts.size() != 7) continue;
+        files.push_back({parts[0], {parts[1], parts[2], parts[3], parts[4], parts[5]},
+                         std::atoi(parts[6].c_str())});
+    }
+    return files;
+}
+
+std::string genre_name(int genre) {
+    switch (genre) {
+        case 0: return "Blues";
+        case 8: return "Jazz";
+        case 13: return "Pop";
+        case 17: return "Rock";
+        case 147: return "SynthPop";
+        default: return "?";
+    }
+}
+
+// A query that finds a file resolves the entry twice; one that finds none stops after the
+// first lookup.
+const std::vector<std::string> kNoFileMessages = {"REQ 120 0", "REQ 125 0"};
+
+// Runs the six tag queries over `entry` and checks each answer and message sequence.
+void expect_tags(const std::string& entry, const std::vector<std::string>& answers,
+                 const std::string& what, const std::vector<std::string>& messages = kTagMessages) {
+    const std::string scenario = scenario_for(playlist_of(entry), 0);
+    for (size_t i = 0; i < 6; ++i) {
+        const PlayerCall result = call_with_player(kTagQueries[i], scenario);
+        EXPECT_TRUE(result.call.ok()) << what << " " << kTagQueries[i] << ": " << result.call.error;
+        EXPECT_EQ(result.call.result, 3);
+        EXPECT_EQ(result.call.answer, answers[i]) << what << " " << kTagQueries[i];
+        EXPECT_EQ(result.messages, messages) << what << " " << kTagQueries[i];
+    }
+}
+
+std::vector<std::string> answers_for(const TaggedFile& file) {
+    std::vector<std::string> answers = file.fields;
+    answers.push_back(genre_name(file.genre));
+    return answers;
+}
+
+TEST(TagQueries, AnswerWhatMutagenWrote) {
+    const std::vector<TaggedFile> files = read_manifest();
+    ASSERT_GE(files.size(), 6u) << "run.sh makes the track files; run the tests through it";
+    for (const auto& file : files) {
+        if (file.name == "held.mp3") continue;  // its own test below
+        expect_tags(std::string(kFixtureDir) + file.name, answers_for(file), file.name);
+    }
+}
+
+TEST(TagQueries, AReadOnlyFileIsRead) {
+    const std::string path = std::string(kFixtureDir) + "readonly.mp3";
+    // run.sh made it immutable; a write-open must fail, or the case proves nothing.
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "readonly.mp3 can be opened for writing";
+    expect_tags(path, {"Locked Title", "Locked Artist", "Locked Album", "2001", "ro", "Pop"},
+                "readonly.mp3");
+}
+
+TEST(TagQueries, AFileHeldOpenWithoutWriteSharingIsRead) {
+    const std::string path = std::string(kFixtureDir) + "held.mp3";
+    const std::string ready = std::string(kWorkDir) + "held.ready";
+    remove_file(ready);
+    PROCESS_INFORMATION holder = {};
+    ASSERT_TRUE(start_process("\"" + bin_dir() + "file_holder.exe\" \"" + path + "\" \"" + ready +
+                                  "\" 60",
+                              &holder));
+    ASSERT_TRUE(wait_for_file(ready, 10000)) << "the holder did not open the file";
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "the holder does not block writers";
+    expect_tags(path, {"Held Title", "Held Artist", "Held Album", "2002", "busy", "Jazz"},
+                "held.mp3");
+    end_process(holder);
+    remove_file(ready);
+}
+
+TEST(TagQueries, GenreNumbersPastTheTableAnswerNa) {
+    for (const char* name : {"genre148.mp3", "genre200.mp3", "genre255.mp3"}) {
+        expect_tags(std::string(kFixtureDir) + name,
+                    {"Unnamed Genre", "A", "B", "2000", "c", "n/a"}, name);
+    }
+}
+
+TEST(TagQueries, NoFileAtTheEntryAnswersNaForAllSix) {
+    const std::vector<std::string> na(6, "n/a");
+    expect_tags(std::string(kFixtureDir) + "missing.mp3", na, "missing file", kNoFileMessages);
+    expect_tags(std::string(kFixtureDir), na, "a directory", kNoFileMessages);
+    expect_tags(std::string(kFixtureDir) + "zelfix-*.none", na, "a pattern matching nothing",
+                kNoFileMessages);
+    // Position past the end of the playlist: an empty entry.
+    const std::string scenario = scenario_for(playlist_of(std::string(kFixtureDir) + "one.mp3"), 5);
+    for (const char* query : kTagQueries) {
+        EXPECT_EQ(call_with_player(query, scenario).call.answer, "n/a") << query;
+    }
+}
+
+}  // namespace
+}  // namespace wine_test
