@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Writes a small demo music library: a few MP3 files of silent MPEG-1 Layer III frames,
-tagged with ID3v2 and ID3v1 by mutagen, one file without any tag, and an M3U playlist of
+tagged with ID3v2 by mutagen and an ID3v1.1 block written here, one file without any tag, and an M3U playlist of
 them with Windows paths and CRLF line ends, as the player writes it.
 
     make_library.py <out-dir> <windows-dir-of-out-dir>
@@ -11,6 +11,7 @@ is all zero carries no audio data, which every decoder plays as silence.
 import os
 import sys
 
+from mutagen._constants import GENRES
 from mutagen.id3 import ID3, TALB, TCON, TDRC, TIT2, TPE1, TRCK, COMM
 from mutagen.mp3 import MP3
 
@@ -47,6 +48,20 @@ def silent_mp3(seconds):
     return bytes(frames)
 
 
+def field(text, width):
+    data = text.encode("latin-1")[:width]
+    return data + bytes(width - len(data))
+
+
+def id3v1(title, artist, album, year, comment, track, genre):
+    """The 128-byte ID3v1.1 block (mutagen's own writer drops a comment with a
+    language), zero-padded fields, the track number in the comment's last byte."""
+    block = (b"TAG" + field(title, 30) + field(artist, 30) + field(album, 30) +
+             field(year, 4) + field(comment, 28) + bytes([0, track, genre]))
+    assert len(block) == 128
+    return block
+
+
 def main():
     out_dir, windows_dir = sys.argv[1], sys.argv[2].rstrip("\\")
     os.makedirs(out_dir, exist_ok=True)
@@ -63,7 +78,9 @@ def main():
         tags.add(TRCK(encoding=0, text=str(number)))
         tags.add(TCON(encoding=0, text=genre))
         tags.add(COMM(encoding=0, lang="eng", desc="ID3v1 Comment", text=comment))
-        tags.save(path, v1=2, v2_version=3)
+        tags.save(path, v1=0, v2_version=3)
+        with open(path, "ab") as f:
+            f.write(id3v1(title, artist, album, year, comment, number, GENRES.index(genre)))
         length = round(MP3(path).info.length)
         lines.append("#EXTINF:%d,%s - %s" % (length, artist, title))
         lines.append("%s\\%s" % (windows_dir, name))
