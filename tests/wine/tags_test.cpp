@@ -205,3 +205,33 @@ TEST(TagQueries, NoFileAtTheEntryAnswersNaForAllSix) {
 
 }  // namespace
 }  // namespace wine_test
+
+namespace wine_test {
+namespace {
+
+// Nothing stays open after a query: a file still held by the DLL (even after it is
+// unloaded, the handle would live on in the client's process) could not be opened
+// without sharing.
+bool can_open_exclusively(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+TEST(TagQueries, LeaveNoFileOpen) {
+    const std::string track = std::string(kWorkDir) + "closed.mp3";
+    ASSERT_TRUE(CopyFileA((std::string(kFixtureDir) + "one.mp3").c_str(), track.c_str(), FALSE));
+    const std::string scenario = scenario_for(playlist_of(track), 0);
+    for (const char* query : {"zel_winamp_id3_artist", "zel_winamp_id3_genre", "zel_winamp_track_file"}) {
+        const PlayerCall result = call_with_player(query, scenario);
+        EXPECT_TRUE(result.call.ok()) << query << ": " << result.call.error;
+        EXPECT_TRUE(can_open_exclusively(track)) << query << " left the track file open";
+        EXPECT_TRUE(can_open_exclusively(installed_playlist())) << query << " left winamp.m3u open";
+    }
+    remove_file(track);
+}
+
+}  // namespace
+}  // namespace wine_test
