@@ -24,7 +24,16 @@ zel_windows_program(wine_tests
   tests/wine/commands_test.cpp
   tests/wine/status_test.cpp
   tests/wine/install_test.cpp
-  tests/wine/tags_test.cpp)
+  tests/wine/tags_test.cpp
+  tests/wine/harness_test.cpp)
 target_link_libraries(wine_tests PRIVATE gtest_main gtest)
 # The tests need the programs they start.
 add_dependencies(wine_tests zel_winamp fake_player launch_probe file_holder)
+
+# A DLL with one deliberate mistake per export, and a one-call host, for testing the
+# harness itself.
+add_library(faulty SHARED tests/wine/faulty_dll.cpp tests/wine/faulty.def)
+set_target_properties(faulty PROPERTIES PREFIX "" OUTPUT_NAME "faulty" SUFFIX ".dll")
+target_link_options(faulty PRIVATE -static -static-libgcc -Wl,--enable-stdcall-fixup)
+zel_windows_program(call_once tests/wine/call_once.cpp tools/dllcall/client_call.cpp)
+add_dependencies(wine_tests faulty call_once)
