@@ -147,3 +147,24 @@ TEST(StatusQueries, WithoutAPlayerTheAnswersComeFromZero) {
 
 }  // namespace
 }  // namespace wine_test
+
+namespace wine_test {
+namespace {
+
+// The client normally unloads the DLL after every call; one that keeps it loaded must get
+// the same answers, since the library keeps no state between calls.
+TEST(StatusQueries, AModuleKeptLoadedAnswersEveryCallAlike) {
+    Player& player = shared_player();
+    ClientModule module = client_open(dll_path().c_str());
+    ASSERT_TRUE(module.loaded) << module.error;
+    for (int i = 0; i < 50; ++i) {
+        set_scenario(player, "request.125.0=" + std::to_string(i) + "\n");
+        const ClientCall result = client_call_in(module, "zel_winamp_playlist_pos", "abc");
+        ASSERT_TRUE(result.ok()) << i << ": " << result.error;
+        ASSERT_EQ(result.answer, std::to_string(i + 1));
+    }
+    EXPECT_TRUE(client_close(module));
+}
+
+}  // namespace
+}  // namespace wine_test

@@ -19,7 +19,9 @@
 // and the process then exits with code kClientFaultExit: a fault in the host's process is
 // fatal for the real client too.
 //
-// Not thread-safe: one call at a time, as the client makes them.
+// Not thread-safe: one call at a time, as the client makes them. To use it in a program of
+// the Windows build, include "dllcall/client_call.h" and add tools/dllcall/client_call.cpp
+// to the program's sources (zel_windows_program puts tools/ on the include path).
 #pragma once
 
 #include <windows.h>
