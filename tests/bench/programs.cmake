@@ -16,6 +16,7 @@ zel_windows_program(bench tests/bench/bench_host.cpp tests/bench/dll_session.cpp
 target_link_libraries(bench PRIVATE psapi advapi32)
 
 zel_windows_program(soak tests/bench/soak.cpp tests/bench/dll_session.cpp
+  tools/dllcall/client_call.cpp
   tools/dllcall/export_names.cpp)
 target_link_libraries(soak PRIVATE psapi)
 
