@@ -12,8 +12,7 @@ add_library(zel_winamp SHARED ${ZEL_LOGIC_SOURCES}
 set_target_properties(zel_winamp PROPERTIES PREFIX "" OUTPUT_NAME "zel.winamp" SUFFIX ".dll")
 target_include_directories(zel_winamp PRIVATE src)
 target_compile_options(zel_winamp PRIVATE
-  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics
-  -ffreestanding -fno-stack-protector)
+  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector)
 target_link_options(zel_winamp PRIVATE
   -nostdlib -Wl,-e,_DllEntry@12 -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp
   -Wl,--dynamicbase -Wl,--nxcompat)
@@ -27,6 +26,6 @@ function(zel_windows_program name)
   target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++)
 endfunction()
 
-include(tests/wine/programs.cmake OPTIONAL)
-include(tools/programs.cmake OPTIONAL)
-include(tests/bench/programs.cmake OPTIONAL)
+include(tests/wine/programs.cmake)
+include(tools/programs.cmake)
+include(tests/bench/programs.cmake)

@@ -19,6 +19,7 @@ struct LineReader {
     std::size_t position = 0;
     std::size_t end = 0;
     bool ended = false;  // end of file, a read error, or byte 26 reached
+    bool vectorScan = false;  // the processor has SSE2: scan lines sixteen bytes at a time
 };
 
 // A reader over an open file, refilling the given buffer block by block.

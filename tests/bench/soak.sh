@@ -6,7 +6,7 @@
 # and with the simulated player) trade thoroughness for time.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-. tests/bench/wine_env.sh
+. tests/wine/wine_env.sh
 wine_env_setup "${1:-build}"
 calls=${SOAK_CALLS:-10000,300}
 player_calls=${SOAK_PLAYER_CALLS:-500,50}

@@ -37,6 +37,9 @@ struct Lookup {
 Lookup FromMemory(const std::string& bytes, std::int32_t count, std::size_t keep = kKeep) {
     zel::LineReader reader =
         zel::MemoryLineReader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    // The memory reader takes the portable four-byte scan, the file reader the vector scan
+    // where the processor has one, so every case compares the two.
+    reader.vectorScan = false;
     std::vector<char> out(keep, 'x');
     Lookup result{};
     result.found = zel::FindPlaylistEntry(reader, count, out.data(), keep, &result.length);
@@ -287,6 +290,36 @@ TEST_F(TrackFileTest, WithoutAPlayerReadsTheFirstEntryOfTheLastPlaylist) {
 TEST_F(TrackFileTest, WithoutTheRegistryEntryReadsThePlaylistInTheCurrentDirectory) {
     ASSERT_TRUE(WriteFile("winamp.m3u", "here.mp3\r\n"));
     EXPECT_EQ(Call(zel_winamp_track_file), "here.mp3");
+}
+
+}  // namespace
+
+namespace {
+
+// Every position of a stop byte within and across the sixteen-byte steps of the vector
+// scan and the four-byte steps of the portable one.
+TEST_F(PlaylistEntryTest, FindsTheLineEndAtEveryOffsetWithBothScans) {
+    for (std::size_t n = 1; n <= 40; ++n) {
+        const std::string line(n, 'a');
+        for (bool vector : {false, true}) {
+            SCOPED_TRACE("line of " + std::to_string(n) + (vector ? ", vector scan" : ", portable"));
+            for (const std::string& tail : {std::string("\rb\r"), std::string("\x1a" "b\r")}) {
+                const std::string bytes = line + tail;
+                zel::LineReader reader = zel::MemoryLineReader(
+                    reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+                reader.vectorScan = vector;
+                char out[64];
+                std::size_t length = 0;
+                EXPECT_TRUE(zel::FindPlaylistEntry(reader, 1, out, sizeof out, &length));
+                EXPECT_EQ(std::string(out), line);
+                reader = zel::MemoryLineReader(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                               bytes.size());
+                reader.vectorScan = vector;
+                // Past a carriage return the next line is "b"; Ctrl-Z ends the file instead.
+                EXPECT_EQ(zel::FindPlaylistEntry(reader, 2, out, sizeof out, &length), tail[0] == '\r');
+            }
+        }
+    }
 }
 
 }  // namespace

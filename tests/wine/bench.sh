@@ -4,7 +4,7 @@
 #   tests/wine/bench.sh [build-root]
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-. tests/bench/wine_env.sh
+. tests/wine/wine_env.sh
 wine_env_setup "${1:-build}"
 
 work="$WINEPREFIX/drive_c/zelbench"

@@ -4,7 +4,7 @@
 #   tests/wine/demo.sh [build-root]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-. tests/bench/wine_env.sh
+. tests/wine/wine_env.sh
 wine_env_setup "${1:-build}"
 
 demo="$WINEPREFIX/drive_c/zeldemo"

@@ -16,18 +16,8 @@ for f in "$tests_exe" "$build/windows/zel.winamp.dll" "$build/windows/fake_playe
   [ -f "$f" ] || { echo "missing $f (run: make windows BUILD=...)" >&2; exit 1; }
 done
 
-export WINEPREFIX=$build/wineprefix
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "creating the Wine prefix $WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  wineserver -w
-fi
+. "$here/wine_env.sh"
+wine_env_setup "$build"
 
 # Track files for the tag tests, in C:\zelfix. The read-only one is also made immutable,
 # because root may write a file of mode 0444.

@@ -1,5 +1,5 @@
-# Shared by the demo, bench and soak scripts (sourced, not run): the build root's
-# private Wine prefix and the simulated player's life cycle.
+# Shared by the Wine test runner and the demo, bench and soak scripts (sourced, not run):
+# the build root's private Wine prefix and the simulated player's life cycle.
 #   wine_env_setup <build-root>   exports WINEPREFIX etc., creates the prefix if needed
 #   player_start <scenario> <log> <install-dir> [title]   (Windows paths) and wait
 #   player_stop                   close the player, then stop the prefix's wineserver
@@ -8,12 +8,15 @@ wine_env_setup() {
     local root
     root=$(cd "$1" && pwd)
     export WINEPREFIX="$root/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+    # No Mono or Gecko prompts, and no window system: the null graphics driver.
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    unset DISPLAY WAYLAND_DISPLAY
     WINDOWS_BUILD="$root/windows"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "creating the Wine prefix $WINEPREFIX (first time only)" >&2
         wineboot -i >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+        wineserver -w
     fi
 }
 
