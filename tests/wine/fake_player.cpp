@@ -27,7 +27,11 @@
 #include <cstring>
 #include <string>
 
+#include "win_files.h"
+
 namespace {
+
+using wine_test::read_file;
 
 std::string g_scenario;
 std::string g_log;
@@ -42,21 +46,6 @@ void append_log(const std::string& line) {
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-std::string read_file(const std::string& path) {
-    std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return content;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        content.append(buffer, got);
-    }
-    CloseHandle(file);
-    return content;
 }
 
 // The value of `key` in the scenario, if the scenario has that line.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dllcall/client_call.h"
+#include "win_files.h"
 
 namespace wine_test {
 
@@ -27,8 +28,6 @@ extern const char* const kWorkDir;      // "C:\\zeltest\\"
 extern const char* const kFixtureDir;   // "C:\\zelfix\\"
 extern const char* const kInstallDir;   // "C:\\zeltest\\wa\\": where the player is installed
 bool make_dirs(const std::string& path);
-bool write_file(const std::string& path, const std::string& content);
-std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 void remove_file(const std::string& path);
 

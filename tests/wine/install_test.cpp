@@ -133,18 +133,7 @@ void remove_probe(const Probe& probe) {
     remove_file(probe.exe);
 }
 
-std::vector<std::string> record_lines(const Probe& probe) {
-    std::vector<std::string> lines;
-    const std::string content = read_file(probe.record());
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find("\r\n", start);
-        if (end == std::string::npos) end = content.size();
-        lines.push_back(content.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
+std::vector<std::string> record_lines(const Probe& probe) { return read_lines(probe.record()); }
 
 struct LaunchCase {
     const char* what;

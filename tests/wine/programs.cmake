@@ -14,13 +14,14 @@ target_compile_options(gtest PUBLIC -include ${CMAKE_SOURCE_DIR}/tests/wine/gtes
 target_compile_options(gtest PRIVATE -Wno-error)
 target_compile_options(gtest_main PRIVATE -Wno-error)
 
-zel_windows_program(fake_player tests/wine/fake_player.cpp)
+zel_windows_program(fake_player tests/wine/fake_player.cpp tests/wine/win_files.cpp)
 zel_windows_program(launch_probe tests/wine/launch_probe.cpp)
 zel_windows_program(file_holder tests/wine/file_holder.cpp)
 
 zel_windows_program(wine_tests
   tools/dllcall/client_call.cpp
   tests/wine/harness.cpp
+  tests/wine/win_files.cpp
   tests/wine/commands_test.cpp
   tests/wine/status_test.cpp
   tests/wine/install_test.cpp
