@@ -3,6 +3,7 @@
 #   make test    every test: native unit tests, then the DLL under Wine
 #   make dll     the DLL alone: build/windows/zel.winamp.dll
 #   make bench   load, scan, memory and tag-query figures, measured under Wine
+#   make soak    every export 10,000 times in each mode (long; make test runs fewer)
 #   make dist    the zip for Windows users
 #   make fuzz    the byte parsers under libFuzzer (FUZZ_SECONDS each, default 60)
 
@@ -12,7 +13,7 @@ NATIVE  := $(BUILD)/native
 JOBS    ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps dll windows native unit wine test demo bench dist fuzz fuzz-short clean
+.PHONY: all deps dll windows native test demo bench soak dist fuzz clean
 
 all: dll
 
@@ -43,6 +44,9 @@ demo: windows
 
 bench: windows
 	@tests/wine/bench.sh $(BUILD)
+
+soak: windows
+	@SOAK_CALLS=10000,10000 SOAK_PLAYER_CALLS=10000,10000 tests/bench/soak.sh $(BUILD)
 
 dist: windows
 	@tools/dev/make-dist.sh $(BUILD)
