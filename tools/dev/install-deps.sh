@@ -12,7 +12,6 @@ have i686-w64-mingw32-g++ || need+=(g++-mingw-w64-i686)
 have zip || need+=(zip)
 [ -x /usr/bin/python3 ] || need+=(python3)
 /usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1 || need+=(python3-mutagen)
-have id3v2 || need+=(id3v2)
 have chattr || need+=(e2fsprogs)
 wine_ok=1
 have wine || wine_ok=0
