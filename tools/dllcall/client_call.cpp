@@ -36,29 +36,38 @@ namespace {
 
 static_assert(sizeof(StdcallFrame) == 56, "the assembly below relies on this layout");
 
+// Before the pushes: the caller's callee-saved registers and ESP go into the frame.
+#define ZEL_SAVE_CALLER                      \
+    "movl %%ebx, zel_client_frame+40\n\t"    \
+    "movl %%esi, zel_client_frame+44\n\t"    \
+    "movl %%edi, zel_client_frame+48\n\t"    \
+    "movl %%ebp, zel_client_frame+52\n\t"    \
+    "movl %%esp, zel_client_frame+28\n\t"
+
+// The call; then ESP and EAX as the callee left them are recorded, and ESP and the
+// callee-saved registers are put back from the frame.
+#define ZEL_CALL_AND_RESTORE                 \
+    "call *zel_client_frame\n\t"             \
+    "movl %%esp, zel_client_frame+32\n\t"    \
+    "movl %%eax, zel_client_frame+36\n\t"    \
+    "movl zel_client_frame+28, %%esp\n\t"    \
+    "movl zel_client_frame+40, %%ebx\n\t"    \
+    "movl zel_client_frame+44, %%esi\n\t"    \
+    "movl zel_client_frame+48, %%edi\n\t"    \
+    "movl zel_client_frame+52, %%ebp\n\t"
+
 // Pushes six arguments, calls, records ESP, then puts ESP and the callee-saved registers
 // back as they were whatever the callee did to them.
 void __attribute__((noinline)) raw_call6() {
     asm volatile(
-        "movl %%ebx, zel_client_frame+40\n\t"
-        "movl %%esi, zel_client_frame+44\n\t"
-        "movl %%edi, zel_client_frame+48\n\t"
-        "movl %%ebp, zel_client_frame+52\n\t"
-        "movl %%esp, zel_client_frame+28\n\t"
+        ZEL_SAVE_CALLER
         "pushl zel_client_frame+24\n\t"
         "pushl zel_client_frame+20\n\t"
         "pushl zel_client_frame+16\n\t"
         "pushl zel_client_frame+12\n\t"
         "pushl zel_client_frame+8\n\t"
         "pushl zel_client_frame+4\n\t"
-        "call *zel_client_frame\n\t"
-        "movl %%esp, zel_client_frame+32\n\t"
-        "movl %%eax, zel_client_frame+36\n\t"
-        "movl zel_client_frame+28, %%esp\n\t"
-        "movl zel_client_frame+40, %%ebx\n\t"
-        "movl zel_client_frame+44, %%esi\n\t"
-        "movl zel_client_frame+48, %%edi\n\t"
-        "movl zel_client_frame+52, %%ebp\n\t"
+        ZEL_CALL_AND_RESTORE
         :
         :
         : "eax", "ecx", "edx", "memory", "cc");
@@ -67,20 +76,9 @@ void __attribute__((noinline)) raw_call6() {
 // The same for a function of one argument.
 void __attribute__((noinline)) raw_call1() {
     asm volatile(
-        "movl %%ebx, zel_client_frame+40\n\t"
-        "movl %%esi, zel_client_frame+44\n\t"
-        "movl %%edi, zel_client_frame+48\n\t"
-        "movl %%ebp, zel_client_frame+52\n\t"
-        "movl %%esp, zel_client_frame+28\n\t"
+        ZEL_SAVE_CALLER
         "pushl zel_client_frame+4\n\t"
-        "call *zel_client_frame\n\t"
-        "movl %%esp, zel_client_frame+32\n\t"
-        "movl %%eax, zel_client_frame+36\n\t"
-        "movl zel_client_frame+28, %%esp\n\t"
-        "movl zel_client_frame+40, %%ebx\n\t"
-        "movl zel_client_frame+44, %%esi\n\t"
-        "movl zel_client_frame+48, %%edi\n\t"
-        "movl zel_client_frame+52, %%ebp\n\t"
+        ZEL_CALL_AND_RESTORE
         :
         :
         : "eax", "ecx", "edx", "memory", "cc");
