@@ -12,11 +12,9 @@ namespace {
 
 constexpr char kPlayerProgram[] = "winamp.exe";
 constexpr std::size_t kPlayerProgramLength = sizeof kPlayerProgram - 1;
-// The longest path the system takes as an application name, zero byte included.
-constexpr std::size_t kMaxPath = 260;
 
 void LaunchPlayer() {
-    char path[kMaxPath];
+    char path[platform::kMaxPath];
     std::size_t length = PlayerInstallDir(path, sizeof path);
     // No directory: nothing to start (an empty one would run whatever winamp.exe the
     // current directory or the search path happens to hold).
@@ -29,7 +27,7 @@ void LaunchPlayer() {
     for (std::size_t i = 0; i <= kPlayerProgramLength; ++i) path[length + i] = kPlayerProgram[i];
     length += kPlayerProgramLength;
 
-    char commandLine[kMaxPath + 2];
+    char commandLine[platform::kMaxPath + 2];
     commandLine[0] = '"';
     for (std::size_t i = 0; i < length; ++i) commandLine[1 + i] = path[i];
     commandLine[1 + length] = '"';

@@ -6,9 +6,13 @@
 // (platform_sim.cpp), which unit tests set up and inspect through sim.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace zel::platform {
+
+// The longest path the file system and process creation take, zero byte included.
+constexpr std::size_t kMaxPath = 260;
 
 // ---- Window manager -------------------------------------------------------------
 

@@ -59,13 +59,13 @@ std::size_t TrimmedField(const unsigned char (&block)[kId3v1Size], Id3v1Field fi
 bool ReadId3v1Block(unsigned char (&block)[kId3v1Size]) {
     // The entry is resolved twice, once to test that it names a file and once to open
     // it, because the player may have moved on in between: each step reads afresh.
-    char path[kMaxPath + 1];
+    char path[platform::kMaxPath + 1];
     std::size_t length = CurrentPlaylistEntry(path, sizeof path);
     if (!EntryNamesFile(path, length, sizeof path - 1)) return false;
 
     length = CurrentPlaylistEntry(path, sizeof path);
     if (length == 0) return false;
-    path[kMaxPath - 1] = '\0';  // the open takes the first 259 characters
+    path[platform::kMaxPath - 1] = '\0';  // the open takes the first 259 characters
     return ReadLastBlock(path, block) && HasId3v1Signature(block);
 }
 

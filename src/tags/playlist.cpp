@@ -9,17 +9,17 @@ namespace zel {
 namespace {
 
 // Block size for reading the playlist: large enough that the system calls vanish against
-// the scan, small enough to stay in the first-level caches' neighbourhood.
+// the scan, small enough to be a trifle in the client's process.
 constexpr std::size_t kReadBlock = 64 * 1024;
 
 constexpr char kCommentStart = '#';
 
 // The playlist's path: the install directory then the file name, cut to what the file
 // system takes.
-void PlaylistPath(char (&path)[kMaxPath]) {
-    std::size_t length = PlayerInstallDir(path, kMaxPath);
-    if (length > kMaxPath - 1) length = kMaxPath - 1;
-    for (const char* c = kPlaylistFileName; *c != '\0' && length < kMaxPath - 1; ++c) {
+void PlaylistPath(char (&path)[platform::kMaxPath]) {
+    std::size_t length = PlayerInstallDir(path, platform::kMaxPath);
+    if (length > platform::kMaxPath - 1) length = platform::kMaxPath - 1;
+    for (const char* c = kPlaylistFileName; *c != '\0' && length < platform::kMaxPath - 1; ++c) {
         path[length++] = *c;
     }
     path[length] = '\0';
@@ -48,7 +48,7 @@ EntryLookup ReadEntryAtPosition(std::int32_t position, char* out, std::size_t ca
                                 std::size_t* length) {
     if (capacity > 0) out[0] = '\0';
     *length = 0;
-    char path[kMaxPath];
+    char path[platform::kMaxPath];
     PlaylistPath(path);
     platform::ScopedFile file(platform::OpenFileForReading(path, /*shareWrite=*/false));
     if (!file) return EntryLookup::NoPlaylist;

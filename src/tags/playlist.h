@@ -4,14 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/platform.h"
 #include "tags/line_reader.h"
 
 namespace zel {
 
 constexpr char kPlaylistFileName[] = "winamp.m3u";
-
-// Longest path the file system takes, zero byte included; longer names are cut to it.
-constexpr std::size_t kMaxPath = 260;
 
 // Reads entries (lines that do not begin with "#") until entry number `count` (from 1)
 // has been read or the file ends. Keeps that entry's first capacity - 1 bytes in out and
