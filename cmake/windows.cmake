@@ -15,7 +15,7 @@ target_compile_options(zel_winamp PRIVATE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector)
 target_link_options(zel_winamp PRIVATE
   -nostdlib -Wl,-e,_DllEntry@12 -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp
-  -Wl,--dynamicbase -Wl,--nxcompat)
+  -Wl,--dynamicbase -Wl,--nxcompat -s)
 target_link_libraries(zel_winamp PRIVATE user32 advapi32 kernel32 msvcrt gcc)
 
 # Programs of the test harness and the tools: ordinary console programs, linked
