@@ -18,7 +18,10 @@ int AnswerDecimal(char* data, std::int32_t code, std::int32_t argument, std::uin
     return kResultAnswer;
 }
 
-int AnswerClock(char* data, std::int32_t seconds) {
+// Flushes, asks, and answers the result, divided by `unitsPerSecond`, as a clock text.
+int AnswerClock(char* data, std::int32_t argument, std::int32_t unitsPerSecond) {
+    FlushPlaylist();
+    const std::int32_t seconds = SendPlayerRequest(kRequestPlayTime, argument) / unitsPerSecond;
     char text[kClockCapacity];
     const std::size_t length = FormatClock(seconds, text);
     WriteText(data, text, length);
@@ -37,13 +40,11 @@ constexpr std::int32_t kChannels = 2;
 using namespace zel;
 
 ZEL_HOST_COMMAND(zel_winamp_track_length) {
-    FlushPlaylist();
-    return AnswerClock(data, SendPlayerRequest(kRequestPlayTime, kTrackLengthSeconds));
+    return AnswerClock(data, kTrackLengthSeconds, 1);
 }
 
 ZEL_HOST_COMMAND(zel_winamp_track_play_pos) {
-    FlushPlaylist();
-    return AnswerClock(data, SendPlayerRequest(kRequestPlayTime, kPlayPositionMs) / 1000);
+    return AnswerClock(data, kPlayPositionMs, 1000);
 }
 
 ZEL_HOST_COMMAND(zel_winamp_playlist_tracks) {
