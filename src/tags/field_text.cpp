@@ -116,4 +116,14 @@ void TrimFieldEnd(FieldText& text) {
     }
 }
 
+void KeepFirstCharacters(FieldText& text, std::size_t count) {
+    std::size_t at = 0;
+    for (std::size_t seen = 0; at < text.length; ++at) {
+        const bool starts = (static_cast<unsigned char>(text.bytes[at]) & 0xC0) != 0x80;
+        if (starts && seen++ == count) break;
+    }
+    text.length = at;
+    text.closed = true;
+}
+
 }  // namespace zel

@@ -37,4 +37,7 @@ void AppendUtf8(FieldText& text, const unsigned char* bytes, std::size_t size);
 // Removes blanks and control characters (bytes of value 32 or less) from the end.
 void TrimFieldEnd(FieldText& text);
 
+// Keeps only the first `count` characters (a year is the first four of a date).
+void KeepFirstCharacters(FieldText& text, std::size_t count);
+
 }  // namespace zel
