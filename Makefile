@@ -1,7 +1,7 @@
 # Front door. On a fresh Debian 12 machine (as root) every target installs what it needs.
 #   make demo    build the DLL and watch it answer a simulated player under Wine
 #   make test    every test: native unit tests, then the DLL under Wine
-#   make dll     the DLL alone: build/windows/zel.winamp.dll
+#   make dll     the two DLLs alone: build/windows/ (x86) and build/windows-x64/ (x64)
 #   make bench   load, scan, memory and tag-query figures, measured under Wine
 #   make soak    every export 10,000 times in each mode (long; make test runs fewer)
 #   make dist    the zip for Windows users
@@ -9,6 +9,7 @@
 
 BUILD   := build
 WINDOWS := $(BUILD)/windows
+WINDOWS64 := $(BUILD)/windows-x64
 NATIVE  := $(BUILD)/native
 JOBS    ?= 2
 FUZZ_SECONDS ?= 60
@@ -23,15 +24,22 @@ deps:
 $(WINDOWS)/CMakeCache.txt: | deps
 	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 
+$(WINDOWS64)/CMakeCache.txt: | deps
+	@cmake -S . -B $(WINDOWS64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+
 $(NATIVE)/CMakeCache.txt: | deps
-	@cmake -S . -B $(NATIVE) -DZEL_WINDOWS_BUILD_DIR=$(abspath $(WINDOWS)) >/dev/null
+	@cmake -S . -B $(NATIVE) -DZEL_WINDOWS_BUILD_DIR=$(abspath $(WINDOWS)) \
+	  -DZEL_WINDOWS_X64_BUILD_DIR=$(abspath $(WINDOWS64)) >/dev/null
 
-dll: $(WINDOWS)/CMakeCache.txt
+dll: $(WINDOWS)/CMakeCache.txt $(WINDOWS64)/CMakeCache.txt
 	@cmake --build $(WINDOWS) --target zel_winamp -j $(JOBS)
-	@echo "built $(WINDOWS)/zel.winamp.dll"
+	@cmake --build $(WINDOWS64) --target zel_winamp -j $(JOBS)
+	@echo "built $(WINDOWS)/zel.winamp.dll (x86) and $(WINDOWS64)/zel.winamp.dll (x64)"
 
-windows: $(WINDOWS)/CMakeCache.txt
+# Both architectures: the DLL and the programs that test it.
+windows: $(WINDOWS)/CMakeCache.txt $(WINDOWS64)/CMakeCache.txt
 	@cmake --build $(WINDOWS) -j $(JOBS)
+	@cmake --build $(WINDOWS64) -j $(JOBS)
 
 native: $(NATIVE)/CMakeCache.txt
 	@cmake --build $(NATIVE) -j $(JOBS)

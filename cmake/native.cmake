@@ -11,6 +11,7 @@ add_executable(unit_tests ${ZEL_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE zel_logic GTest::gtest GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE
   ZEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-  ZEL_WINDOWS_BUILD_DIR="${ZEL_WINDOWS_BUILD_DIR}")
+  ZEL_WINDOWS_BUILD_DIR="${ZEL_WINDOWS_BUILD_DIR}"
+  ZEL_WINDOWS_X64_BUILD_DIR="${ZEL_WINDOWS_X64_BUILD_DIR}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests)

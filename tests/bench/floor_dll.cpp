@@ -10,7 +10,8 @@ extern "C" BOOL WINAPI FloorEntry(HINSTANCE, DWORD, LPVOID) {
 }
 
 extern "C" void WINAPI LoadDll(void* record) {
-    static_cast<unsigned char*>(record)[8] = 0;
+    // The keep-loaded flag: byte 8 on x86, 16 on x64.
+    static_cast<unsigned char*>(record)[sizeof(void*) == 4 ? 8 : 16] = 0;
 }
 
 extern "C" int WINAPI zel_winamp_play(void*, void*, char*, char*, int, int) {

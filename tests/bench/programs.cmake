@@ -7,7 +7,7 @@ set_target_properties(bench_floor PROPERTIES PREFIX "" OUTPUT_NAME "floor" SUFFI
 target_compile_options(bench_floor PRIVATE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffreestanding -fno-stack-protector)
 target_link_options(bench_floor PRIVATE
-  -nostdlib -nostartfiles -Wl,-e,_FloorEntry@12 -Wl,--enable-stdcall-fixup
+  -nostdlib -nostartfiles -Wl,-e,${ZEL_FLOOR_ENTRY} -Wl,--enable-stdcall-fixup
   -Wl,--no-insert-timestamp)
 target_link_libraries(bench_floor PRIVATE user32 kernel32)
 

@@ -1,5 +1,6 @@
 // The client's side of a $dll() call: loader, LoadDll record, guarded data buffer and the
-// __stdcall calls themselves, made in assembly so the stack pointer can be watched.
+// calls themselves. On x86 the __stdcall calls are made in assembly so the stack pointer
+// can be watched; x64 has one convention, in which the caller owns the stack.
 #include "dllcall/client_call.h"
 
 #include <cstdint>
@@ -12,7 +13,21 @@ namespace {
 // after the answer's terminating zero shows.
 constexpr unsigned char kFill = 0xA5;
 constexpr int kLoadRecordSize = 32;
-constexpr int kKeepByte = 8;
+// The record in the natural layout of the build: the version (4 bytes), the main window
+// (a pointer, aligned), then the 4-byte keep-loaded flag.
+constexpr int kWindowOffset = sizeof(void*);
+constexpr int kKeepByte = 2 * sizeof(void*);
+
+}  // namespace
+
+// What one raw call gave back: the callee's result and the bytes it removed from the stack.
+struct RawCall {
+    int result;
+    int popped;
+};
+
+#if defined(__i386__)
+namespace {
 
 // One call in flight. The assembly addresses it by absolute symbol, never relative to
 // ESP or EBP, because both are in doubt right after a callee that pops the wrong amount.
@@ -84,10 +99,54 @@ void __attribute__((noinline)) raw_call1() {
         : "eax", "ecx", "edx", "memory", "cc");
 }
 
-// Bytes the callee removed: ESP after the call minus ESP after the pushes.
-int popped_bytes(int pushed) {
-    return static_cast<int>(zel_client_frame.esp_after - zel_client_frame.esp_before) + pushed;
+// What the call left: its result, and the bytes removed (ESP after the call minus ESP
+// after the pushes).
+RawCall finished_call(int pushed) {
+    return {static_cast<int>(zel_client_frame.result),
+            static_cast<int>(zel_client_frame.esp_after - zel_client_frame.esp_before) + pushed};
 }
+
+RawCall call_load_dll(FARPROC function, void* record) {
+    zel_client_frame.function = reinterpret_cast<uint32_t>(function);
+    zel_client_frame.args[0] = reinterpret_cast<uint32_t>(record);
+    raw_call1();
+    return finished_call(kLoadDllArgumentBytes);
+}
+
+// int __stdcall f(HWND mWnd, HWND aWnd, char* data, char* parms, BOOL show, BOOL nopause)
+RawCall call_command(FARPROC function, uintptr_t main_window, uintptr_t active_window,
+                     char* data, char* parms, BOOL show, BOOL nopause) {
+    zel_client_frame.function = reinterpret_cast<uint32_t>(function);
+    zel_client_frame.args[0] = main_window;
+    zel_client_frame.args[1] = active_window;
+    zel_client_frame.args[2] = reinterpret_cast<uint32_t>(data);
+    zel_client_frame.args[3] = reinterpret_cast<uint32_t>(parms);
+    zel_client_frame.args[4] = static_cast<uint32_t>(show);
+    zel_client_frame.args[5] = static_cast<uint32_t>(nopause);
+    raw_call6();
+    return finished_call(kCommandArgumentBytes);
+}
+
+#else
+namespace {
+
+// x64 has one calling convention and the caller owns the stack: there is no balance to
+// check, so the callee is credited with exactly its arguments.
+RawCall call_load_dll(FARPROC function, void* record) {
+    reinterpret_cast<void (*)(void*)>(reinterpret_cast<void*>(function))(record);
+    return {0, kLoadDllArgumentBytes};
+}
+
+RawCall call_command(FARPROC function, uintptr_t main_window, uintptr_t active_window,
+                     char* data, char* parms, BOOL show, BOOL nopause) {
+    using Command = int (*)(HWND, HWND, char*, char*, BOOL, BOOL);
+    const int result = reinterpret_cast<Command>(reinterpret_cast<void*>(function))(
+        reinterpret_cast<HWND>(main_window), reinterpret_cast<HWND>(active_window), data, parms,
+        show, nopause);
+    return {result, kCommandArgumentBytes};
+}
+
+#endif
 
 const char* volatile g_running_export = nullptr;
 
@@ -161,7 +220,7 @@ void add_error(std::string& errors, const std::string& what) {
 
 }  // namespace
 
-ClientModule client_open(const char* dll_path) {
+ClientModule client_open(const char* dll_path, uint32_t version) {
     watch_for_faults();
     ClientModule m;
     m.module = LoadLibraryA(dll_path);
@@ -182,22 +241,19 @@ ClientModule client_open(const char* dll_path) {
     // fields the library has no business touching.
     unsigned char record[kLoadRecordSize];
     std::memset(record, 0x5A, sizeof record);
-    const uint32_t version = (69u << 16) | 7u;  // 7.69
-    const uint32_t window = 0x00010F2Cu;
+    const uintptr_t window = 0x00010F2Cu;
     std::memcpy(record + 0, &version, 4);
-    std::memcpy(record + 4, &window, 4);
+    std::memcpy(record + kWindowOffset, &window, sizeof window);
     record[kKeepByte] = 1;
-    record[9] = record[10] = record[11] = 0;
+    record[kKeepByte + 1] = record[kKeepByte + 2] = record[kKeepByte + 3] = 0;
     unsigned char before[kLoadRecordSize];
     std::memcpy(before, record, sizeof record);
 
-    zel_client_frame.function = reinterpret_cast<uint32_t>(load_dll);
-    zel_client_frame.args[0] = reinterpret_cast<uint32_t>(record);
     g_running_export = "LoadDll";
-    raw_call1();
+    const RawCall load = call_load_dll(load_dll, record);
     g_running_export = nullptr;
 
-    m.load_popped = popped_bytes(kLoadDllArgumentBytes);
+    m.load_popped = load.popped;
     m.load_stack_ok = m.load_popped == kLoadDllArgumentBytes;
     if (!m.load_stack_ok) {
         add_error(m.error, "LoadDll popped " + std::to_string(m.load_popped) +
@@ -244,20 +300,13 @@ ClientCall client_call_in(const ClientModule& module, const char* export_name,
     char parms_before[kClientDataSize];
     std::memcpy(parms_before, parms, kClientDataSize);
 
-    // int __stdcall f(HWND mWnd, HWND aWnd, char* data, char* parms, BOOL show, BOOL nopause)
-    zel_client_frame.function = reinterpret_cast<uint32_t>(command);
-    zel_client_frame.args[0] = 0x00010F2Cu;
-    zel_client_frame.args[1] = 0x00010F30u;
-    zel_client_frame.args[2] = reinterpret_cast<uint32_t>(data.data);
-    zel_client_frame.args[3] = reinterpret_cast<uint32_t>(parms);
-    zel_client_frame.args[4] = FALSE;
-    zel_client_frame.args[5] = TRUE;
     g_running_export = export_name;
-    raw_call6();
+    const RawCall call =
+        call_command(command, 0x00010F2Cu, 0x00010F30u, data.data, parms, FALSE, TRUE);
     g_running_export = nullptr;
 
-    c.result = static_cast<int>(zel_client_frame.result);
-    c.popped = popped_bytes(kCommandArgumentBytes);
+    c.result = call.result;
+    c.popped = call.popped;
     c.stack_ok = c.popped == kCommandArgumentBytes;
     if (!c.stack_ok) {
         add_error(c.error, std::string(export_name) + " popped " + std::to_string(c.popped) +
@@ -294,8 +343,9 @@ bool client_close(ClientModule& module) {
     return !present;
 }
 
-ClientCall client_call(const char* dll_path, const char* export_name, const std::string& params) {
-    ClientModule module = client_open(dll_path);
+ClientCall client_call(const char* dll_path, const char* export_name, const std::string& params,
+                       uint32_t version) {
+    ClientModule module = client_open(dll_path, version);
     ClientCall c;
     if (module.loaded) {
         c = client_call_in(module, export_name, params);

@@ -26,12 +26,18 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 constexpr int kClientDataSize = 900;        // the client's data buffer
 constexpr int kClientFaultExit = 70;        // exit code after a fault inside the DLL
-constexpr int kCommandArgumentBytes = 24;   // six 32-bit arguments
-constexpr int kLoadDllArgumentBytes = 4;    // one pointer
+constexpr int kCommandArgumentBytes = 24;   // x86: six 32-bit arguments
+constexpr int kLoadDllArgumentBytes = 4;    // x86: one pointer
+
+// The version the client reports in the load record: major in the low word, minor in the
+// high word. Today's clients report 7.x; mIRC 6 and older 6.x.
+constexpr uint32_t kClientVersion7 = (69u << 16) | 7u;   // 7.69
+constexpr uint32_t kClientVersion6 = (35u << 16) | 6u;   // 6.35
 
 // What LoadLibraryA + LoadDll did. A DLL without LoadDll is still callable (the client
 // allows it) but counts as an error here, since this library must have one.
@@ -39,7 +45,7 @@ struct ClientModule {
     HMODULE module = nullptr;
     bool loaded = false;          // LoadLibraryA succeeded
     bool has_load_dll = false;    // the export "LoadDll" exists
-    bool load_record_ok = false;  // byte 8 went from 1 to 0 and no other byte moved
+    bool load_record_ok = false;  // the keep byte (8 on x86, 16 on x64) went from 1 to 0, no other moved
     bool load_stack_ok = false;   // LoadDll popped exactly its 4 bytes
     int load_popped = 0;          // bytes LoadDll removed from the stack
     std::string error;            // empty when everything above is fine
@@ -65,7 +71,7 @@ struct ClientCall {
 };
 
 // LoadLibraryA(dll_path), then LoadDll with a client-like record, checked.
-ClientModule client_open(const char* dll_path);
+ClientModule client_open(const char* dll_path, uint32_t version = kClientVersion7);
 
 // Calls one export of an open module with `params` in the data buffer (cut to 899 bytes).
 // The result's `load` member is left default; its `error` covers this call only.
@@ -76,4 +82,5 @@ ClientCall client_call_in(const ClientModule& module, const char* export_name,
 bool client_close(ClientModule& module);
 
 // The whole client cycle for one $dll() call: load, LoadDll, call, unload.
-ClientCall client_call(const char* dll_path, const char* export_name, const std::string& params);
+ClientCall client_call(const char* dll_path, const char* export_name, const std::string& params,
+                       uint32_t version = kClientVersion7);
