@@ -7,6 +7,7 @@
 #   make dist    the zip for Windows users
 #   make fuzz    the byte parsers under libFuzzer (FUZZ_SECONDS each, default 60)
 
+SHELL   := /bin/bash
 BUILD   := build
 WINDOWS := $(BUILD)/windows
 WINDOWS64 := $(BUILD)/windows-x64
@@ -54,7 +55,10 @@ bench: windows
 	@tests/wine/bench.sh $(BUILD)
 
 soak: windows
-	@SOAK_CALLS=10000,10000 SOAK_PLAYER_CALLS=10000,10000 tests/bench/soak.sh $(BUILD)
+	@. tests/wine/wine_env.sh && for arch in $$(runnable_arches); do \
+	  echo "soak: $$(describe_arch $$arch)"; \
+	  ZEL_ARCH=$$arch SOAK_CALLS=10000,10000 SOAK_PLAYER_CALLS=10000,10000 \
+	    tests/bench/soak.sh $(BUILD) || exit 1; done
 
 dist: windows
 	@tools/dev/make-dist.sh $(BUILD)

@@ -33,8 +33,24 @@ suite() {
 }
 
 suite "native unit tests" "$build/native/unit_tests"
-suite "the DLL under Wine" tests/wine/run.sh "$build"
-suite "the shipped programs under Wine, and the soak" tests/bench/soak.sh "$build"
+
+# The 32-bit DLL runs under 32-bit Wine where this machine can run 32-bit programs; the
+# x64 DLL under 64-bit Wine runs everywhere. Both run the same suite.
+. tests/wine/wine_env.sh
+if no_x86=$(x86_unavailable); then
+  echo "== 32-bit Wine stage: cannot run on this machine: $no_x86"
+  echo "   the 32-bit DLL is checked statically instead (format, exports, imports, returns)"
+  suite "static check of the 32-bit DLL" tests/static/check_x86_dll.sh "$build"
+  arches=(x64)
+else
+  arches=(x86 x64)
+fi
+for arch in "${arches[@]}"; do
+  export ZEL_ARCH=$arch
+  suite "the $arch DLL under Wine" tests/wine/run.sh "$build"
+  suite "the shipped $arch programs under Wine, and the soak" tests/bench/soak.sh "$build"
+done
+unset ZEL_ARCH
 
 echo "== fuzzing, short runs"
 tests/fuzz/run.sh "$build/fuzz" 20 >"$log" 2>&1

@@ -5,44 +5,57 @@
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 . tests/wine/wine_env.sh
-wine_env_setup "${1:-build}"
+build=${1:-build}
+arches=$(runnable_arches)
+echo "bench: $(for a in $arches; do describe_arch "$a"; done | paste -sd'&' | sed 's/&/, then /')"
 
-work="$WINEPREFIX/drive_c/zelbench"
-rm -rf "$work"
-mkdir -p "$work/music"
-/usr/bin/python3 tools/demo/make_library.py "$work/music" 'C:\zelbench\music' >/dev/null
-/usr/bin/python3 tests/bench/make_playlists.py "$work" 'C:\zelbench\music\02-signal.mp3'
-cat "$work"/*/winamp.m3u >/dev/null   # into the page cache
+bench_arch() {
+    wine_env_setup "$build" "$1"
+    echo
+    echo "== $(describe_arch "$1")"
 
-trap 'player_stop; rm -rf "$work"' EXIT
-cd "$WINDOWS_BUILD"
-rows=$(mktemp)
-notes=$(mktemp)
-echo "measuring the load cycle (no player running)..."
-wine_run bench.exe load zel.winamp.dll floor.dll 21 100 >>"$rows" 2>>"$notes"
+    work="$WINEPREFIX/drive_c/zelbench"
+    rm -rf "$work"
+    mkdir -p "$work/music"
+    /usr/bin/python3 tools/demo/make_library.py "$work/music" 'C:\zelbench\music' >/dev/null
+    /usr/bin/python3 tests/bench/make_playlists.py "$work" 'C:\zelbench\music\02-signal.mp3'
+    cat "$work"/*/winamp.m3u >/dev/null   # into the page cache
 
-echo "measuring scan, memory and tag query (simulated player running)..."
-: >"$work/scenario.txt"
-player_start 'C:\zelbench\scenario.txt' NUL 'C:\zelbench\winamp\'
-wine_run bench.exe player zel.winamp.dll 'C:\zelbench\scenario.txt' \
-    'C:\zelbench\big\' 'C:\zelbench\one\' 'C:\zelbench\huge\' 15 >>"$rows" 2>>"$notes"
+    trap 'player_stop; rm -rf "$work"' EXIT
+    cd "$WINDOWS_BUILD"
+    rows=$(mktemp)
+    notes=$(mktemp)
+    echo "measuring the load cycle (no player running)..."
+    wine_run bench.exe load zel.winamp.dll floor.dll 21 100 >>"$rows" 2>>"$notes"
 
-echo
-echo "Figures measured under Wine $(wine --version 2>/dev/null | sed 's/^wine-//') on this machine, not on Windows;"
-echo "medians of interleaved runs. Goals are what the DLL should reach on Windows."
-echo
-printf '%-28s %-12s %-26s %-10s %-12s %s\n' figure measured reference ratio goal verdict
-printf '%-28s %-12s %-26s %-10s %-12s %s\n' ------ -------- --------- ----- ---- -------
-while IFS='|' read -r name measured reference figure goal unit; do
-    verdict=$(awk -v f="$figure" -v g="$goal" 'BEGIN { print (f <= g) ? "met" : "MISSED" }')
-    printf '%-28s %-12s %-26s %-10s %-12s %s\n' "$name" "$measured" "$reference" \
-        "$figure" "<= $goal" "$verdict ($unit)"
-done <"$rows"
-echo
-tr -d '\r' <"$notes" | sed 's/^bench: /  /'
-echo "  load cycle: LoadLibrary, LoadDll, zel_winamp_play (no player), FreeLibrary; the floor"
-echo "  DLL has the same two exports, no C runtime and no start files; user32, advapi32 and"
-echo "  msvcrt loaded beforehand. Scan: entry 100,000 minus a one-entry playlist, against"
-echo "  ReadFile of the same 8 MB in 64 KiB blocks. Tag: id3_artist / track_file, same entry."
-rm -f "$rows" "$notes"
+    echo "measuring scan, memory and tag query (simulated player running)..."
+    : >"$work/scenario.txt"
+    player_start 'C:\zelbench\scenario.txt' NUL 'C:\zelbench\winamp\'
+    wine_run bench.exe player zel.winamp.dll 'C:\zelbench\scenario.txt' \
+        'C:\zelbench\big\' 'C:\zelbench\one\' 'C:\zelbench\huge\' 15 >>"$rows" 2>>"$notes"
+
+    echo
+    echo "Figures measured under Wine $(wine --version 2>/dev/null | sed 's/^wine-//') on this machine, not on Windows;"
+    echo "medians of interleaved runs. Goals are what the DLL should reach on Windows."
+    echo
+    printf '%-28s %-12s %-26s %-10s %-12s %s\n' figure measured reference ratio goal verdict
+    printf '%-28s %-12s %-26s %-10s %-12s %s\n' ------ -------- --------- ----- ---- -------
+    while IFS='|' read -r name measured reference figure goal unit; do
+        verdict=$(awk -v f="$figure" -v g="$goal" 'BEGIN { print (f <= g) ? "met" : "MISSED" }')
+        printf '%-28s %-12s %-26s %-10s %-12s %s\n' "$name" "$measured" "$reference" \
+            "$figure" "<= $goal" "$verdict ($unit)"
+    done <"$rows"
+    echo
+    tr -d '\r' <"$notes" | sed 's/^bench: /  /'
+    echo "  load cycle: LoadLibrary, LoadDll, zel_winamp_play (no player), FreeLibrary; the floor"
+    echo "  DLL has the same two exports, no C runtime and no start files; user32, advapi32 and"
+    echo "  msvcrt loaded beforehand. Scan: entry 100,000 minus a one-entry playlist, against"
+    echo "  ReadFile of the same 8 MB in 64 KiB blocks. Tag: id3_artist / track_file, same entry."
+    rm -f "$rows" "$notes"
+    player_stop
+    rm -rf "$work"
+    cd "$OLDPWD"
+}
+
+for arch in $arches; do bench_arch "$arch"; done
 exit 0

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . tests/wine/wine_env.sh
+ZEL_ARCH=${ZEL_ARCH:-$(default_arch)}
+echo "demo: $(describe_arch "$ZEL_ARCH")"
 wine_env_setup "${1:-build}"
 
 demo="$WINEPREFIX/drive_c/zeldemo"

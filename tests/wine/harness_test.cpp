@@ -24,9 +24,14 @@ TEST(Harness, NoticesEachBrokenConvention) {
     EXPECT_FALSE(good.untouched);
 
     const ClientCall cdecl_call = client_call_in(module, "cdecl_command", "abc");
+#if defined(__i386__)
     EXPECT_FALSE(cdecl_call.stack_ok);
     EXPECT_EQ(cdecl_call.popped, 0);
     EXPECT_FALSE(cdecl_call.ok());
+#else
+    // x64 has one calling convention: a "cdecl" export is an ordinary one there.
+    EXPECT_TRUE(cdecl_call.ok()) << cdecl_call.error;
+#endif
     EXPECT_EQ(cdecl_call.answer, "cbc");
 
     const ClientCall tail = client_call_in(module, "tail_writer", "abcdef");

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real DLL under Wine: the end-to-end tests in wine_tests.exe against the
-# simulated player, in a private 32-bit prefix inside the build root.
+# simulated player, in a private prefix of the architecture inside the build root.
 #
-#   tests/wine/run.sh <build-root>        (default: build)
+#   [ZEL_ARCH=x86|x64] tests/wine/run.sh <build-root>        (default: build)
 #
 # Passes GoogleTest's output through and exits non-zero when a test fails. Extra arguments
 # go to the test program (e.g. --gtest_filter=Status*).
@@ -11,13 +11,13 @@ build=${1:-build}
 shift || true
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$build" && pwd)
-tests_exe=$build/windows/wine_tests.exe
-for f in "$tests_exe" "$build/windows/zel.winamp.dll" "$build/windows/fake_player.exe"; do
-  [ -f "$f" ] || { echo "missing $f (run: make windows BUILD=...)" >&2; exit 1; }
-done
 
 . "$here/wine_env.sh"
 wine_env_setup "$build"
+tests_exe=$WINDOWS_BUILD/wine_tests.exe
+for f in "$tests_exe" "$WINDOWS_BUILD/zel.winamp.dll" "$WINDOWS_BUILD/fake_player.exe"; do
+  [ -f "$f" ] || { echo "missing $f (run: make windows BUILD=...)" >&2; exit 1; }
+done
 
 # Track files for the tag tests, in C:\zelfix. The read-only one is also made immutable,
 # because root may write a file of mode 0444.
@@ -40,7 +40,7 @@ if ! chattr +i "$fixtures/readonly.mp3" 2>/dev/null; then
   echo "note: chattr +i not possible here; the read-only file is mode 0444 only"
 fi
 
-cd "$build/windows"
-timeout 600 wine "$tests_exe" "$@"
+cd "$WINDOWS_BUILD"
+timeout 600 "$ZEL_WINE" "$tests_exe" "$@"
 rc=$?
 exit $rc

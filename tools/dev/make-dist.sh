@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Packs the zip for Windows users: the DLL, dllcall.exe, the example script and the
-# README, with CRLF line ends in the texts. The same commit gives the same zip bytes:
+# Packs the zip for Windows users: the DLL and dllcall.exe of each architecture (x86/ and
+# x64/), the example script and the README, with CRLF line ends in the texts. The same commit gives the same zip bytes:
 # every file gets the commit's time, entries are sorted, no directory entries, no extra
 # attributes, fixed permissions and time zone.
 #   tools/dev/make-dist.sh [build-root]      -> build/dist/zel.winamp-<version>.zip
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-windows="$build/windows"
-for file in "$windows/zel.winamp.dll" "$windows/dllcall.exe"; do
-    [ -f "$file" ] || { echo "make-dist: $file is missing; run make windows" >&2; exit 1; }
+# Folder in the zip, and the build it comes from.
+declare -A builds=([x86]="$build/windows" [x64]="$build/windows-x64")
+for arch in x86 x64; do
+    for file in "${builds[$arch]}/zel.winamp.dll" "${builds[$arch]}/dllcall.exe"; do
+        [ -f "$file" ] || { echo "make-dist: $file is missing; run make windows" >&2; exit 1; }
+    done
 done
 
 # A tag names the release; between tags the commit's short hash does.
@@ -23,11 +26,14 @@ rm -rf "$out/stage"
 mkdir -p "$stage"
 
 crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1"; }
-cp "$windows/zel.winamp.dll" "$windows/dllcall.exe" "$stage/"
+for arch in x86 x64; do
+    mkdir -p "$stage/$arch"
+    cp "${builds[$arch]}/zel.winamp.dll" "${builds[$arch]}/dllcall.exe" "$stage/$arch/"
+done
 crlf examples/winamp.mrc >"$stage/winamp.mrc"
 sed "s/@VERSION@/$version/g" tools/dev/README.txt.in | crlf /dev/stdin >"$stage/README.txt"
 
-chmod 644 "$stage"/*
+find "$stage" -type f -exec chmod 644 {} +
 find "$out/stage" -exec touch -h -d "@$stamp" {} +
 zip_path="$(pwd)/$out/$name.zip"
 rm -f "$zip_path"

@@ -161,9 +161,9 @@ LONG CALLBACK on_exception(EXCEPTION_POINTERS* info) {
     std::fprintf(stderr, "client_call: %s faulted: exception 0x%08lx at %p", name,
                  static_cast<unsigned long>(record->ExceptionCode), record->ExceptionAddress);
     if (record->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record->NumberParameters >= 2) {
-        std::fprintf(stderr, " (%s of address 0x%08lx)",
+        std::fprintf(stderr, " (%s of address %p)",
                      record->ExceptionInformation[0] == 1 ? "write" : "read",
-                     static_cast<unsigned long>(record->ExceptionInformation[1]));
+                     reinterpret_cast<void*>(record->ExceptionInformation[1]));
     }
     std::fprintf(stderr, "\n");
     std::fflush(stderr);
