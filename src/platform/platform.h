@@ -30,6 +30,21 @@ std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message,
 // a zero byte; returns the number of bytes copied (0 for a null window).
 int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount);
 
+// The same in UTF-16 (GetWindowTextW): at most maxCount - 1 units and a zero.
+int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount);
+
+// ---- Text -----------------------------------------------------------------------
+
+// Converts size bytes of text in the system's ANSI code page to UTF-16, as the system
+// does (bytes it cannot map become its replacement). Returns the units written; 0 when
+// the conversion failed or they do not fit in capacity.
+int AnsiToWide(const char* text, int size, char16_t* out, int capacity);
+
+// Converts count units of UTF-16 to the ANSI code page, as the system does (characters
+// the code page lacks become its default character). Returns the bytes written; with out
+// null, the bytes needed. 0 when the conversion failed or the bytes do not fit.
+int WideToAnsi(const char16_t* text, int count, char* out, int capacity);
+
 // ---- Registry -------------------------------------------------------------------
 
 using RegistryKey = void*;

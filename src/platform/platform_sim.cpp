@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -22,6 +23,8 @@ struct Window {
     std::string className;
     std::string caption;
     RequestHandler onRequest;
+    std::u16string wideCaption;  // set by SetWideCaption; else made from caption
+    bool hasWideCaption = false;
 };
 
 struct Value {
@@ -39,6 +42,7 @@ struct Desktop {
     int openFiles = 0;
     int openKeys = 0;
     int heapBlocks = 0;
+    bool conversionsFail = false;
 };
 
 Desktop& TheDesktop() {
@@ -55,9 +59,45 @@ constexpr std::uint32_t kMessageUser = 0x0400;
 
 int AddWindow(const std::string& className, const std::string& caption, RequestHandler onRequest) {
     auto& windows = TheDesktop().windows;
-    windows.push_back({className, caption, std::move(onRequest)});
+    windows.push_back({className, caption, std::move(onRequest), {}, false});
     return static_cast<int>(windows.size()) - 1;
 }
+
+// Code page 1252: bytes 0x80 to 0x9F; every other byte is the code point of its value
+// (the five bytes 1252 leaves undefined map to the C1 controls, as Windows maps them).
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t Cp1252ToWide(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t{byte};
+}
+
+char Cp1252FromWide(char16_t unit) {
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == unit) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+void SetWideCaption(int window, const std::u16string& caption) {
+    Window& w = TheDesktop().windows.at(static_cast<std::size_t>(window));
+    w.wideCaption = caption;
+    w.hasWideCaption = true;
+    w.caption.clear();
+    // A surrogate pair is one character: one "?" for it.
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        const bool pair = caption[i] >= 0xD800 && caption[i] <= 0xDBFF && i + 1 < caption.size();
+        w.caption += Cp1252FromWide(caption[i]);
+        if (pair) ++i;
+    }
+}
+
+void SetConversionsFail(bool failing) { TheDesktop().conversionsFail = failing; }
 
 void RemoveAllWindows() { TheDesktop().windows.clear(); }
 
@@ -124,6 +164,45 @@ int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
     std::memcpy(buffer, caption.data(), n);
     buffer[n] = '\0';
     return static_cast<int>(n);
+}
+
+int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount) {
+    if (maxCount <= 0) return 0;
+    buffer[0] = 0;
+    const auto& windows = TheDesktop().windows;
+    const int index = sim::IndexOf(window);
+    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    const sim::Window& w = windows[static_cast<std::size_t>(index)];
+    std::u16string caption = w.wideCaption;
+    if (!w.hasWideCaption) {
+        for (const char c : w.caption) caption += sim::Cp1252ToWide(static_cast<unsigned char>(c));
+    }
+    const std::size_t n = std::min(caption.size(), static_cast<std::size_t>(maxCount - 1));
+    std::copy(caption.begin(), caption.begin() + static_cast<std::ptrdiff_t>(n), buffer);
+    buffer[n] = 0;
+    return static_cast<int>(n);
+}
+
+int AnsiToWide(const char* text, int size, char16_t* out, int capacity) {
+    if (TheDesktop().conversionsFail || size <= 0 || size > capacity) return 0;
+    for (int i = 0; i < size; ++i) out[i] = sim::Cp1252ToWide(static_cast<unsigned char>(text[i]));
+    return size;
+}
+
+int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
+    if (TheDesktop().conversionsFail || count <= 0) return 0;
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < count &&
+                          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (out != nullptr) {
+            if (n >= capacity) return 0;
+            out[n] = sim::Cp1252FromWide(text[i]);
+        }
+        ++n;
+        if (pair) ++i;
+    }
+    return n;
 }
 
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {

@@ -6,6 +6,8 @@
 
 namespace zel::platform {
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 is Windows' wide text");
+
 WindowHandle FindWindowByClass(const char* className) {
     return FindWindowA(className, nullptr);
 }
@@ -22,6 +24,29 @@ int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
     buffer[0] = '\0';
     if (window == nullptr) return 0;
     const int n = GetWindowTextA(static_cast<HWND>(window), buffer, maxCount);
+    return n > 0 ? n : 0;
+}
+
+int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount) {
+    if (maxCount <= 0) return 0;
+    buffer[0] = 0;
+    if (window == nullptr) return 0;
+    const int n = GetWindowTextW(static_cast<HWND>(window), reinterpret_cast<wchar_t*>(buffer),
+                                 maxCount);
+    return n > 0 ? n : 0;
+}
+
+int AnsiToWide(const char* text, int size, char16_t* out, int capacity) {
+    if (size <= 0) return 0;
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, size, reinterpret_cast<wchar_t*>(out),
+                                      capacity);
+    return n > 0 ? n : 0;
+}
+
+int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
+    if (count <= 0) return 0;
+    const int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), count,
+                                      out, out != nullptr ? capacity : 0, nullptr, nullptr);
     return n > 0 ? n : 0;
 }
 

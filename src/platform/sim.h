@@ -25,6 +25,13 @@ using RequestHandler = std::function<std::int32_t(std::int32_t code, std::int32_
 int AddWindow(const std::string& className, const std::string& caption = "",
               RequestHandler onRequest = nullptr);
 void RemoveAllWindows();
+// Gives a window a caption in UTF-16; its ANSI caption becomes what the code page makes
+// of it ("?" for what it lacks).
+void SetWideCaption(int window, const std::u16string& caption);
+
+// The simulated ANSI code page is 1252 (Western European, as on Wine). While failing is
+// set, every conversion to or from it fails, as a broken system conversion would.
+void SetConversionsFail(bool failing);
 
 const std::vector<Message>& Messages();
 void ClearMessages();

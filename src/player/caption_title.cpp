@@ -5,17 +5,18 @@ namespace {
 constexpr char kPlayerSuffix[] = "- Winamp";
 constexpr std::size_t kPlayerSuffixLength = sizeof kPlayerSuffix - 1;
 
-bool StartsWith(const char* text, const char* prefix) {
+template <typename Char>
+bool StartsWith(const Char* text, const char* prefix) {
     for (; *prefix != '\0'; ++text, ++prefix) {
-        if (*text != *prefix) return false;
+        if (*text != static_cast<Char>(*prefix)) return false;
     }
     return true;
 }
-}  // namespace
 
-std::size_t CaptionTitle(char* caption) {
+template <typename Char>
+std::size_t RemovePlayerSuffix(Char* caption) {
     std::size_t length = 0;
-    while (caption[length] != '\0') ++length;
+    while (caption[length] != 0) ++length;
 
     for (std::size_t at = 0; at + kPlayerSuffixLength <= length; ++at) {
         if (StartsWith(caption + at, kPlayerSuffix)) {
@@ -28,5 +29,10 @@ std::size_t CaptionTitle(char* caption) {
     }
     return length;
 }
+
+}  // namespace
+
+std::size_t CaptionTitle(char* caption) { return RemovePlayerSuffix(caption); }
+std::size_t CaptionTitle(char16_t* caption) { return RemovePlayerSuffix(caption); }
 
 }  // namespace zel

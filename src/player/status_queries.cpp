@@ -1,9 +1,11 @@
 // The status queries: numbers the player reports, and the title from its caption.
+#include "host/client_version.h"
 #include "host/host_command.h"
 #include "player/caption_title.h"
 #include "player/clock_text.h"
 #include "player/player_link.h"
 #include "platform/platform.h"
+#include "text/answer_text.h"
 
 namespace zel {
 namespace {
@@ -69,10 +71,19 @@ ZEL_HOST_COMMAND(zel_winamp_track_channels) {
 }
 
 ZEL_HOST_COMMAND(zel_winamp_track_name) {
-    char caption[kCaptionCapacity];
-    platform::ReadWindowCaption(FindPlayerWindow(), caption, kCaptionCapacity);
-    caption[kCaptionCapacity - 1] = '\0';
-    const std::size_t length = CaptionTitle(caption);
-    if (length != 0) WriteText(data, caption, length);
+    if (ClientReadsUtf8()) {
+        // The wide caption holds what the ANSI one would turn into "?".
+        char16_t caption[kCaptionCapacity];
+        platform::ReadWindowCaptionWide(FindPlayerWindow(), caption, kCaptionCapacity);
+        caption[kCaptionCapacity - 1] = 0;
+        const std::size_t length = CaptionTitle(caption);
+        if (length != 0) WriteWideAnswer(data, caption, length);
+    } else {
+        char caption[kCaptionCapacity];
+        platform::ReadWindowCaption(FindPlayerWindow(), caption, kCaptionCapacity);
+        caption[kCaptionCapacity - 1] = '\0';
+        const std::size_t length = CaptionTitle(caption);
+        if (length != 0) WriteAnsiAnswer(data, caption, length);
+    }
     return kResultAnswer;
 }

@@ -1,9 +1,11 @@
 #include "tags/field_text.h"
 
+#include "text/utf8.h"
+
 namespace zel {
 namespace {
 
-constexpr std::uint32_t kReplacement = 0xFFFD;
+constexpr std::uint32_t kReplacement = kReplacementCharacter;
 constexpr std::uint32_t kBlank = 32;
 
 bool IsSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
@@ -17,28 +19,8 @@ void AppendCodePoint(FieldText& text, std::uint32_t c) {
         text.closed = true;
         return;
     }
-    if (c > 0x10FFFF || IsSurrogate(c)) c = kReplacement;
     unsigned char encoded[4];
-    std::size_t n;
-    if (c < 0x80) {
-        encoded[0] = static_cast<unsigned char>(c);
-        n = 1;
-    } else if (c < 0x800) {
-        encoded[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
-        encoded[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        n = 2;
-    } else if (c < 0x10000) {
-        encoded[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
-        encoded[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        encoded[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        n = 3;
-    } else {
-        encoded[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
-        encoded[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-        encoded[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        encoded[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        n = 4;
-    }
+    const std::size_t n = EncodeUtf8(c, encoded);
     if (text.length + n > kFieldTextCapacity) {
         text.closed = true;  // a character that does not fit whole is not kept at all
         return;

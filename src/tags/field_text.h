@@ -10,13 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/host_command.h"
+#include "text/answer_text.h"
 
 namespace zel {
 
-// Enough UTF-8 for any answer in any code page: an answer holds at most 899 bytes, and
-// no character takes more than three UTF-8 bytes for each byte it takes in a code page.
-constexpr std::size_t kFieldTextCapacity = 3 * kMaxAnswer;
+// Enough for any answer, in whatever encoding the client reads.
+constexpr std::size_t kFieldTextCapacity = kUtf8TextCapacity;
 
 enum class TagField { Title, Artist, Album, Year, Comment, Genre };
 

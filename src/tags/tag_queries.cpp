@@ -2,6 +2,7 @@
 #include "host/host_command.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
+#include "text/answer_text.h"
 
 namespace zel {
 namespace {
@@ -15,7 +16,7 @@ int AnswerTextField(char* data, Id3v1Field field) {
     if (length == 0) {
         WriteText(data, kNoTag);
     } else {
-        WriteText(data, reinterpret_cast<const char*>(start), length);
+        WriteAnsiAnswer(data, reinterpret_cast<const char*>(start), length);
     }
     return kResultAnswer;
 }

@@ -3,6 +3,7 @@
 #include "host/host_command.h"
 #include "player/player_link.h"
 #include "tags/playlist.h"
+#include "text/answer_text.h"
 
 namespace zel {
 namespace {
@@ -21,7 +22,7 @@ ZEL_HOST_COMMAND(zel_winamp_track_file) {
         case EntryLookup::NoPlaylist:
             break;  // no playlist to read: the buffer stays as the client passed it
         case EntryLookup::Found:
-            WriteText(data, entry, length);
+            WriteAnsiAnswer(data, entry, length);
             break;
         case EntryLookup::PastEnd:
             WriteText(data, kNoEntry);

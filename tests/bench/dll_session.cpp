@@ -10,11 +10,13 @@ bool CallLoadDll(HMODULE module) {
     auto load = reinterpret_cast<LoadDllFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "LoadDll")));
     if (load == nullptr) return false;
-    // Version, main window, keep-loaded flag, as the client lays them out.
-    unsigned char record[16] = {};
-    record[8] = 1;
+    // Version, main window, keep-loaded flag, as the client of this build lays them out:
+    // the flag at byte 8 on x86, 16 on x64.
+    constexpr int kKeep = 2 * sizeof(void*);
+    unsigned char record[32] = {};
+    record[kKeep] = 1;
     load(record);
-    return record[8] == 0;
+    return record[kKeep] == 0;
 }
 
 std::string CallCommand(CommandFn fn, int* result) {

@@ -1,7 +1,9 @@
 // Declarations of every export, for calling them the way the client does.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "host/host_command.h"
@@ -42,6 +44,18 @@ inline std::string Call(Command command, const char* parameters = "abc", int* re
     const int r = command(nullptr, nullptr, data, nullptr, 0, 0);
     if (result != nullptr) *result = r;
     return std::string(data);
+}
+
+// The versions clients report: today's (7.x, answers in UTF-8) and mIRC 6 (ANSI).
+constexpr std::uint32_t kClientVersion7 = (69u << 16) | 7u;   // 7.69
+constexpr std::uint32_t kClientVersion6 = (35u << 16) | 6u;   // 6.35
+
+// LoadDll as a client of that version calls it, with the record of this build's layout.
+inline void LoadAsClient(std::uint32_t version) {
+    unsigned char record[32] = {};
+    std::memcpy(record, &version, sizeof version);
+    record[sizeof(void*) == 4 ? 8 : 16] = 1;
+    LoadDll(record);
 }
 
 }  // namespace zel::testing

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "host/client_version.h"
+
 #include <set>
 #include <string>
 #include <vector>
 
 #include "exports.h"
+#include "host/client_version.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -121,15 +124,18 @@ TEST_F(PlayerCommands, TheFirstWindowOfTheClassIsUsed) {
 }
 
 TEST(LoadDll, ClearsOnlyTheKeepLoadedByte) {
-    unsigned char record[16];
-    for (int i = 0; i < 16; ++i) record[i] = static_cast<unsigned char>(0xA0 + i);
-    record[8] = 1;
-    record[9] = record[10] = record[11] = 0;
-    unsigned char expected[16];
+    // The flag follows the version and the pointer-aligned main window.
+    const int keep = sizeof(void*) == 4 ? 8 : 16;
+    unsigned char record[32];
+    for (int i = 0; i < 32; ++i) record[i] = static_cast<unsigned char>(0xA0 + i);
+    record[keep] = 1;
+    record[keep + 1] = record[keep + 2] = record[keep + 3] = 0;
+    unsigned char expected[32];
     std::copy(std::begin(record), std::end(record), expected);
-    expected[8] = 0;
+    expected[keep] = 0;
     LoadDll(record);
     EXPECT_TRUE(std::equal(std::begin(record), std::end(record), expected));
+    zel::RememberClientVersion(0);
 }
 
 }  // namespace

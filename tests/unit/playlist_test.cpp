@@ -260,6 +260,16 @@ TEST_F(TrackFileTest, AnswersTheEntryAtThePlayersPosition) {
     }
 }
 
+TEST_F(TrackFileTest, AnswersACodePagePathInTheClientsEncoding) {
+    const std::string playlist = "C:\\M\xfcsik\\Beyonc\xe9.mp3\r\n";
+    zel::testing::LoadAsClient(zel::testing::kClientVersion7);
+    EXPECT_EQ(Answer(0, playlist), "C:\\M\xc3\xbcsik\\Beyonc\xc3\xa9.mp3");
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    EXPECT_EQ(Answer(0, playlist), "C:\\M\xfcsik\\Beyonc\xe9.mp3");
+    zel::testing::LoadAsClient(zel::testing::kClientVersion7);
+    EXPECT_EQ(Answer(5, playlist), "NADA");
+}
+
 TEST_F(TrackFileTest, AsksThePositionThenFlushesThenReadsWhatThePlayerWrote) {
     // No playlist exists before the flush: the player writes it on request 120.
     ASSERT_NE(::access(kPlaylistName, F_OK), 0);

@@ -4,18 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include "host/client_version.h"
 #include "platform/sim.h"
 
 namespace zel::testing {
 
 class SimTest : public ::testing::Test {
 protected:
-    void SetUp() override { sim::Reset(); }
+    // A freshly loaded library: no client version yet, so answers are passed through.
+    void SetUp() override {
+        sim::Reset();
+        RememberClientVersion(0);
+    }
     void TearDown() override {
         EXPECT_EQ(sim::OpenFiles(), 0) << "a file handle was left open";
         EXPECT_EQ(sim::OpenKeys(), 0) << "a registry key was left open";
         EXPECT_EQ(sim::HeapBlocks(), 0) << "a memory block was not freed";
         sim::Reset();
+        RememberClientVersion(0);
     }
 };
 

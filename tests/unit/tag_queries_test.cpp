@@ -126,6 +126,16 @@ TEST_F(TagQueryTest, AnswersEachFieldOfTheTag) {
     }
 }
 
+TEST_F(TagQueryTest, AnswersCodePageFieldsInTheClientsEncoding) {
+    PlayFile(std::string(1000, 'm') +
+             TagBlock({"\xe9t\xe9", "M\xf6tley", "\x80uro", "1999", "caf\xe9", 17}));
+    zel::testing::LoadAsClient(zel::testing::kClientVersion7);
+    EXPECT_EQ(AskAll(), (Answers{"\xc3\xa9t\xc3\xa9", "M\xc3\xb6tley", "\xe2\x82\xacuro", "1999",
+                                 "caf\xc3\xa9", "Rock"}));
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    EXPECT_EQ(AskAll(), (Answers{"\xe9t\xe9", "M\xf6tley", "\x80uro", "1999", "caf\xe9", "Rock"}));
+}
+
 TEST_F(TagQueryTest, ReadsOnlyTheLast128BytesAndTheirSignature) {
     const std::string block = TagBlock(kSong);
     struct Case {

@@ -1,0 +1,18 @@
+// UTF-8 encoding of single characters and the checks that keep a cut on a whole one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zel {
+
+constexpr std::uint32_t kReplacementCharacter = 0xFFFD;
+
+// Writes a code point as UTF-8 into out (room for 4 bytes) and returns the byte count;
+// surrogates and values past U+10FFFF are written as U+FFFD.
+std::size_t EncodeUtf8(std::uint32_t codePoint, unsigned char* out);
+
+// The longest prefix of UTF-8 text, at most limit bytes, that ends on a whole character.
+std::size_t Utf8CutOnCharacter(const char* text, std::size_t size, std::size_t limit);
+
+}  // namespace zel
