@@ -23,8 +23,8 @@ std::string bin_dir() {
 
 std::string dll_path() { return bin_dir() + "zel.winamp.dll"; }
 
-ClientCall call(const std::string& export_name, const std::string& params) {
-    return client_call(dll_path().c_str(), export_name.c_str(), params);
+ClientCall call(const std::string& export_name, const std::string& params, uint32_t version) {
+    return client_call(dll_path().c_str(), export_name.c_str(), params, version);
 }
 
 bool make_dirs(const std::string& path) {
@@ -153,6 +153,10 @@ void set_caption(const Player& player, const std::string& caption) {
     SetWindowTextA(player.window, caption.c_str());
 }
 
+void set_wide_caption(const Player& player, const std::wstring& caption) {
+    SetWindowTextW(player.window, caption.c_str());
+}
+
 namespace {
 Player g_shared;
 }
@@ -171,12 +175,12 @@ Player& shared_player() {
 void stop_shared_player() { stop_player(g_shared); }
 
 PlayerCall call_with_player(const std::string& export_name, const std::string& scenario,
-                            const std::string& params) {
+                            const std::string& params, uint32_t version) {
     Player& player = shared_player();
     set_scenario(player, scenario);
     clear_log(player);
     PlayerCall result;
-    result.call = call(export_name, params);
+    result.call = call(export_name, params, version);
     result.messages = read_log(player);
     return result;
 }

@@ -20,8 +20,13 @@ namespace wine_test {
 // ---- the DLL
 std::string bin_dir();   // folder of the running test program, ending in a backslash
 std::string dll_path();
-// One full client cycle (load, LoadDll, call, unload) of `export_name`.
-ClientCall call(const std::string& export_name, const std::string& params = "abc");
+// One full client cycle (load, LoadDll, call, unload) of `export_name`, by a client that
+// reports `version` (today's clients 7.x, mIRC 6 kClientVersion6).
+ClientCall call(const std::string& export_name, const std::string& params = "abc",
+                uint32_t version = kClientVersion7);
+// True where the DLL answers every client in UTF-8: the x64 build, whose clients all are
+// of the Unicode era.
+constexpr bool kEveryClientGetsUtf8 = sizeof(void*) == 8;
 
 // ---- files
 extern const char* const kWorkDir;      // "C:\\zeltest\\"
@@ -48,7 +53,8 @@ void stop_player(Player& player);   // WM_CLOSE, bounded wait, then terminate
 void set_scenario(const Player& player, const std::string& text);
 void clear_log(const Player& player);
 std::vector<std::string> read_log(const Player& player);
-void set_caption(const Player& player, const std::string& caption);
+void set_caption(const Player& player, const std::string& caption);       // ANSI
+void set_wide_caption(const Player& player, const std::wstring& caption);  // UTF-16
 
 // The player most tests talk to: started on first use with install directory
 // kInstallDir, kept running across tests, stopped at the end of the program.
@@ -62,7 +68,8 @@ struct PlayerCall {
     std::vector<std::string> messages;
 };
 PlayerCall call_with_player(const std::string& export_name, const std::string& scenario,
-                            const std::string& params = "abc");
+                            const std::string& params = "abc",
+                            uint32_t version = kClientVersion7);
 
 // ---- the player's uninstall entry (HKLM\...\Uninstall\Winamp, value UninstallString)
 bool set_uninstall_string(const std::string& value);                  // REG_SZ
