@@ -33,6 +33,7 @@ suite() {
 }
 
 suite "native unit tests" "$build/native/unit_tests"
+suite "the 32-bit DLL, read without running it" tests/static/check_x86_dll.sh "$build"
 suite "the DLL under Wine" tests/wine/run.sh "$build"
 suite "the shipped programs under Wine, and the soak" tests/bench/soak.sh "$build"
 
