@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exports.h"
+#include "host/load_record.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -121,13 +122,15 @@ TEST_F(PlayerCommands, TheFirstWindowOfTheClassIsUsed) {
 }
 
 TEST(LoadDll, ClearsOnlyTheKeepLoadedByte) {
-    unsigned char record[16];
-    for (int i = 0; i < 16; ++i) record[i] = static_cast<unsigned char>(0xA0 + i);
-    record[8] = 1;
-    record[9] = record[10] = record[11] = 0;
-    unsigned char expected[16];
+    // The flag sits where this build's record puts it: byte 8 on x86, 16 on x64.
+    constexpr std::size_t kFlag = zel::kKeepLoadedOffset;
+    unsigned char record[sizeof(zel::LoadRecord)];
+    for (std::size_t i = 0; i < sizeof record; ++i) record[i] = static_cast<unsigned char>(0xA0 + i);
+    record[kFlag] = 1;
+    record[kFlag + 1] = record[kFlag + 2] = record[kFlag + 3] = 0;
+    unsigned char expected[sizeof record];
     std::copy(std::begin(record), std::end(record), expected);
-    expected[8] = 0;
+    expected[kFlag] = 0;
     LoadDll(record);
     EXPECT_TRUE(std::equal(std::begin(record), std::end(record), expected));
 }
