@@ -1,7 +1,7 @@
-// The built DLL as the Windows loader and the chat client see it: a 32-bit i386 DLL
-// whose export names are exactly the ones scripts call, plain and undecorated, and whose
-// imports are system DLLs only (no MinGW runtime DLL that a user's machine lacks), with
-// nothing that runs at load beyond its entry point.
+// The built DLLs as the Windows loader and the chat client see them: a 32-bit i386 DLL
+// (PE32) and a 64-bit x86-64 one (PE32+), each exporting exactly the names scripts call,
+// plain and undecorated, importing system DLLs only (no MinGW runtime DLL that a user's
+// machine lacks), with nothing that runs at load beyond its entry point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,10 +17,11 @@
 #ifndef ZEL_WINDOWS_BUILD_DIR
 #error "the native build passes the Windows build folder as ZEL_WINDOWS_BUILD_DIR"
 #endif
+#ifndef ZEL_WINDOWS_X64_BUILD_DIR
+#error "the native build passes the x64 Windows build folder as ZEL_WINDOWS_X64_BUILD_DIR"
+#endif
 
 namespace {
-
-const char kDllPath[] = ZEL_WINDOWS_BUILD_DIR "/zel.winamp.dll";
 
 const char* const kExpectedExports[] = {
     "LoadDll",
@@ -49,7 +51,7 @@ static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 51, "LoadD
 
 const char* const kAllowedImports[] = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"};
 
-// ---- A small PE32 reader ----------------------------------------------------------------
+// ---- A small PE reader, for both optional-header forms ----------------------------------------------------------------
 
 struct Section {
     std::uint32_t virtualAddress, virtualSize, rawOffset, rawSize;
@@ -65,8 +67,9 @@ struct PeImage {
     std::vector<unsigned char> bytes;
     std::uint16_t machine = 0;
     std::uint16_t characteristics = 0;
-    std::uint16_t optionalMagic = 0;
+    std::uint16_t optionalMagic = 0;  // 0x10b PE32, 0x20b PE32+
     std::uint32_t entryPoint = 0;
+    std::uint64_t imageBase = 0;  // 32 bits wide in PE32, 64 in PE32+
     std::vector<DataDirectory> directories;
     std::vector<Section> sections;
     std::string error;  // empty when the file parsed
@@ -132,15 +135,37 @@ PeImage ReadPe(const std::string& path) {
     const std::uint16_t optionalSize = pe.u16(coff + 16);
     pe.characteristics = pe.u16(coff + 18);
     const std::uint32_t optional = coff + 20;
-    if (!pe.in(optional, optionalSize) || optionalSize < 96) {
+    if (!pe.in(optional, optionalSize) || optionalSize < 2) {
         pe.error = "optional header cut short";
         return pe;
     }
     pe.optionalMagic = pe.u16(optional);
+    // PE32+ widens the image base and the four stack and heap sizes to 64 bits and drops
+    // BaseOfData, so its data directories start 16 bytes later than PE32's.
+    std::uint32_t directoriesAt = 0;
+    if (pe.optionalMagic == 0x10b) {
+        directoriesAt = 96;
+        pe.imageBase = pe.u32(optional + 28);
+    } else if (pe.optionalMagic == 0x20b) {
+        directoriesAt = 112;
+        pe.imageBase = pe.u32(optional + 24) | std::uint64_t{pe.u32(optional + 28)} << 32;
+    } else {
+        pe.error = "optional header magic is neither PE32 nor PE32+";
+        return pe;
+    }
+    if (optionalSize < directoriesAt) {
+        pe.error = "optional header cut short";
+        return pe;
+    }
     pe.entryPoint = pe.u32(optional + 16);
-    const std::uint32_t directoryCount = pe.u32(optional + 92);
-    for (std::uint32_t i = 0; i < directoryCount && 96 + 8 * (i + 1) <= optionalSize; ++i) {
-        pe.directories.push_back({pe.u32(optional + 96 + 8 * i), pe.u32(optional + 100 + 8 * i)});
+    const std::uint32_t directoryCount = pe.u32(optional + directoriesAt - 4);
+    if (std::uint64_t{directoriesAt} + 8ull * directoryCount > optionalSize) {
+        pe.error = "more data directories than the optional header holds";
+        return pe;
+    }
+    for (std::uint32_t i = 0; i < directoryCount; ++i) {
+        const std::uint32_t d = optional + directoriesAt + 8 * i;
+        pe.directories.push_back({pe.u32(d), pe.u32(d + 4)});
     }
     const std::uint32_t table = optional + optionalSize;
     if (!pe.in(table, std::uint64_t{40} * sectionCount)) {
@@ -205,25 +230,49 @@ std::string Lower(std::string text) {
     return text;
 }
 
-class DllTables : public ::testing::Test {
+// One build of the DLL and what its headers must say.
+struct Build {
+    const char* name;
+    const char* path;
+    std::uint16_t machine;
+    std::uint16_t optionalMagic;
+};
+
+// Names the build in failure messages instead of dumping the struct's bytes.
+void PrintTo(const Build& build, std::ostream* out) { *out << build.name << " " << build.path; }
+
+const Build kBuilds[] = {
+    {"x86", ZEL_WINDOWS_BUILD_DIR "/zel.winamp.dll", 0x14c, 0x10b},        // i386, PE32
+    {"x64", ZEL_WINDOWS_X64_BUILD_DIR "/zel.winamp.dll", 0x8664, 0x20b},  // AMD64, PE32+
+};
+
+class DllTables : public ::testing::TestWithParam<Build> {
 protected:
     void SetUp() override {
-        pe_ = ReadPe(kDllPath);
-        ASSERT_TRUE(pe_.error.empty()) << kDllPath << ": " << pe_.error;
+        pe_ = ReadPe(GetParam().path);
+        ASSERT_TRUE(pe_.error.empty()) << GetParam().path << ": " << pe_.error;
     }
     PeImage pe_;
 };
 
-TEST_F(DllTables, IsA32BitI386Dll) {
-    EXPECT_EQ(pe_.machine, 0x14c) << "machine is not i386";
-    EXPECT_EQ(pe_.optionalMagic, 0x10b) << "not a PE32 optional header";
+INSTANTIATE_TEST_SUITE_P(BothBuilds, DllTables, ::testing::ValuesIn(kBuilds),
+                         [](const ::testing::TestParamInfo<Build>& info) { return std::string(info.param.name); });
+
+TEST_P(DllTables, IsADllForItsMachine) {
+    EXPECT_EQ(pe_.machine, GetParam().machine) << std::hex << "machine 0x" << pe_.machine;
+    EXPECT_EQ(pe_.optionalMagic, GetParam().optionalMagic)
+        << std::hex << "optional header magic 0x" << pe_.optionalMagic;
+    // The loader maps images only at 64 KiB boundaries; a base read from the wrong
+    // offset or with the wrong width would hardly be one.
+    EXPECT_NE(pe_.imageBase, 0u) << "no image base";
+    EXPECT_EQ(pe_.imageBase % 0x10000, 0u) << std::hex << "image base 0x" << pe_.imageBase;
     EXPECT_NE(pe_.characteristics & 0x2000, 0) << "the DLL characteristic is not set";
     EXPECT_NE(pe_.characteristics & 0x0002, 0) << "not marked executable";
     EXPECT_NE(pe_.entryPoint, 0u) << "no entry point";
     EXPECT_GE(pe_.offsetOf(pe_.entryPoint), 0) << "the entry point lies in no section";
 }
 
-TEST_F(DllTables, ExportsExactlyTheCommandNamesUndecorated) {
+TEST_P(DllTables, ExportsExactlyTheCommandNamesUndecorated) {
     const std::vector<std::string> names = ExportNames(pe_);
     ASSERT_TRUE(pe_.error.empty()) << pe_.error;
 
@@ -244,7 +293,7 @@ TEST_F(DllTables, ExportsExactlyTheCommandNamesUndecorated) {
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << "export names are not sorted";
 }
 
-TEST_F(DllTables, ImportsOnlySystemDlls) {
+TEST_P(DllTables, ImportsOnlySystemDlls) {
     const std::vector<std::string> dlls = ImportedDlls(pe_);
     ASSERT_TRUE(pe_.error.empty()) << pe_.error;
     EXPECT_FALSE(dlls.empty()) << "no import directory";
@@ -258,7 +307,7 @@ TEST_F(DllTables, ImportsOnlySystemDlls) {
     }
 }
 
-TEST_F(DllTables, RunsNothingAtLoadBeyondItsEntryPoint) {
+TEST_P(DllTables, RunsNothingAtLoadBeyondItsEntryPoint) {
     const DataDirectory tls = Directory(pe_, kTlsDirectory);
     EXPECT_EQ(tls.rva, 0u) << "the DLL has a TLS directory (callbacks run at load)";
     EXPECT_EQ(tls.size, 0u);

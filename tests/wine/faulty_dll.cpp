@@ -40,4 +40,53 @@ __declspec(dllexport) int __stdcall overrun(HWND, HWND, char* data, char*, BOOL,
     return 3;
 }
 
+// The exports below come from faulty.def alone (no dllexport), so each has one name and
+// no decorated twin. The static return check of the 32-bit DLL must refuse each one; the
+// Wine harness does not call them.
+
+// Takes five arguments where the client pushes six: on x86 it pops 20 bytes, not 24.
+int __stdcall short_command(HWND, HWND, char* data, char*, BOOL) {
+    data[0] = 's';
+    return 3;
+}
+
+#if defined(__i386__)
+}  // extern "C"
+
+// Hand-written so that the compiler cannot tidy them up.
+//   split_return_command: pops 24 bytes when data is set, but with no data it jumps to a
+//     shared tail that returns with a plain ret, leaving the arguments on the stack; a
+//     check that looked only at the export's first ret would pass it.
+//   register_jump_command: reaches its ret $0x18 through a jump to an address held in a
+//     register, which is sound at run time but cannot be followed by reading the code.
+asm(R"(
+    .text
+    .globl _split_return_command
+_split_return_command:
+    movl 12(%esp), %eax
+    testl %eax, %eax
+    je faulty_shared_plain_return
+    movb $0x73, (%eax)
+    movl $3, %eax
+    ret $0x18
+faulty_shared_plain_return:
+    movl $3, %eax
+    ret
+
+    .globl _register_jump_command
+_register_jump_command:
+    movl $faulty_register_target, %eax
+    jmp *%eax
+faulty_register_target:
+    movl $3, %eax
+    ret $0x18
+)");
+
+extern "C" {
+#else
+// On x64 the callee never pops its arguments; these stand in for the names only.
+int split_return_command(HWND, HWND, char*, char*, BOOL, BOOL) { return 3; }
+int register_jump_command(HWND, HWND, char*, char*, BOOL, BOOL) { return 3; }
+#endif
+
 }  // extern "C"
