@@ -84,9 +84,20 @@ usage_without_dll() {
     [ $? = 2 ]
 }
 
+# --client names the version reported to LoadDll; a version that is not M.m is bad usage.
+client_version_option() {
+    local out rc
+    out=$(wine_run dllcall.exe --client 6.35 zel.winamp.dll zel_winamp_playlist_pos | head -1)
+    [ "$out" = "answer: 1" ] || { echo "  --client 6.35: got '$out'"; return 1; }
+    wine dllcall.exe --client six zel.winamp.dll zel_winamp_play >/dev/null 2>&1
+    rc=$?
+    [ "$rc" = 2 ] || { echo "  --client six: exit $rc, want 2"; return 1; }
+}
+
 check ListsEveryExport lists_every_export
 check AnswersLikeTheClient answers_like_the_client
 check UsageWithoutArguments usage_without_dll
+check ClientVersionOption client_version_option
 
 log=$(mktemp)
 wine_run soak.exe zel.winamp.dll "$calls" "$player_calls" fake_player.exe \

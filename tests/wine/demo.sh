@@ -73,6 +73,21 @@ write_scenario 3 500 2
 wine_run wintool.exe set-caption '4. 04-untagged - Winamp'
 echo "  $(now_playing)    (track 4 has no tag: the title comes from the caption)"
 
+# A title with an accent, as each client generation gets it: UTF-8 for mIRC 7 and later,
+# the ANSI code page's byte for mIRC 6 (shown as \xNN where it is not UTF-8).
+echo
+echo "A title with an accent in the caption, as each client gets it:"
+wine_run wintool.exe set-caption '5. Beyoncé - Halo - Winamp'
+shown() { /usr/bin/python3 -c 'import sys; print(sys.stdin.buffer.read().decode("utf-8", "backslashreplace"))'; }
+for client in 7.69 6.35; do
+    answer=$(wine_run dllcall.exe --client "$client" zel.winamp.dll zel_winamp_track_name |
+        sed -n 's/^answer: //p' | shown)
+    printf '  mIRC %-5s %s\n' "$client" "$answer"
+done
+if [ "$ZEL_ARCH" = x64 ]; then
+    echo "  (the x64 DLL answers every client in UTF-8: no 64-bit client reads the code page)"
+fi
+
 echo
 echo "/wa pause, then /wa play; the player received:"
 : >"$demo/player.log"

@@ -101,7 +101,7 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcA(window, message, wparam, lparam);
+            return DefWindowProcW(window, message, wparam, lparam);
     }
 }
 
@@ -123,26 +123,30 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const char* const kClass = "Winamp v1.x";
-    WNDCLASSA window_class = {};
+    // A Unicode window, as today's player has: its caption holds any character, also
+    // those the ANSI code page lacks.
+    const wchar_t* const kClass = L"Winamp v1.x";
+    WNDCLASSW window_class = {};
     window_class.lpfnWndProc = player_window;
-    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = kClass;
-    if (RegisterClassA(&window_class) == 0) {
-        std::fprintf(stderr, "fake_player: RegisterClassA failed, error %lu\n", GetLastError());
+    if (RegisterClassW(&window_class) == 0) {
+        std::fprintf(stderr, "fake_player: RegisterClassW failed, error %lu\n", GetLastError());
         return 1;
     }
-    HWND window = CreateWindowExA(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
+    wchar_t wide_title[512] = {};
+    MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, wide_title, 511);
+    HWND window = CreateWindowExW(0, kClass, wide_title, WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
                                   nullptr, nullptr, window_class.hInstance, nullptr);
     if (window == nullptr) {
-        std::fprintf(stderr, "fake_player: CreateWindowExA failed, error %lu\n", GetLastError());
+        std::fprintf(stderr, "fake_player: CreateWindowExW failed, error %lu\n", GetLastError());
         return 1;
     }
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return 0;
 }

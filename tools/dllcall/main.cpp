@@ -2,8 +2,12 @@
 // client's $dll(file, export, data) does, and prints the answer and the result.
 //
 //   dllcall <dll>                         list the DLL's exports
-//   dllcall <dll> <export> [data ...]     call one export; the data words are joined
+//   dllcall [--client M.m] <dll> <export> [data ...]
+//                                         call one export; the data words are joined
 //                                         by single blanks into the data buffer
+//
+// --client names the version the client reports to LoadDll (default 7.69, as today's
+// clients; --client 6.35 calls as mIRC 6, which reads answers in the ANSI code page).
 //
 // Each call loads the DLL, calls LoadDll, calls the export with the data in a 900-byte
 // buffer and unloads the DLL again, as the client does for a DLL that asks not to stay
@@ -33,7 +37,9 @@ const char* ResultMeaning(int result) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: dllcall <dll>                      list the exports\n"
-                 "       dllcall <dll> <export> [data ...]  call one export as the client does\n");
+                 "       dllcall [--client M.m] <dll> <export> [data ...]\n"
+                 "                                          call one export as the client does\n"
+                 "                                          (a client of version M.m, default 7.69)\n");
     return 2;
 }
 
@@ -51,8 +57,20 @@ int ListExports(const char* dll) {
     return 0;
 }
 
-int CallExport(const char* dll, const char* name, const std::string& data) {
-    const ClientCall call = client_call(dll, name, data);
+// "6.35" as the record holds it: major in the low word, minor in the high word.
+bool ParseVersion(const char* text, uint32_t* version) {
+    unsigned major = 0, minor = 0;
+    char rest = 0;
+    if (std::sscanf(text, "%u.%u%c", &major, &minor, &rest) != 2 || major > 0xFFFF ||
+        minor > 0xFFFF) {
+        return false;
+    }
+    *version = (minor << 16) | major;
+    return true;
+}
+
+int CallExport(const char* dll, const char* name, const std::string& data, uint32_t version) {
+    const ClientCall call = client_call(dll, name, data, version);
     if (!call.loaded) {
         std::fprintf(stderr, "dllcall: %s\n", call.error.c_str());
         return 1;
@@ -78,6 +96,13 @@ int CallExport(const char* dll, const char* name, const std::string& data) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    uint32_t version = kClientVersion7;
+    if (argc >= 3 && std::string(argv[1]) == "--client") {
+        if (!ParseVersion(argv[2], &version)) return Usage();
+        argc -= 2;
+        argv += 2;
+        if (argc < 3) return Usage();
+    }
     if (argc < 2) return Usage();
     if (argc == 2) return ListExports(argv[1]);
     std::string data;
@@ -85,5 +110,5 @@ int main(int argc, char** argv) {
         if (i > 3) data += ' ';
         data += argv[i];
     }
-    return CallExport(argv[1], argv[2], data);
+    return CallExport(argv[1], argv[2], data, version);
 }
