@@ -31,10 +31,13 @@ common=(src/tags/line_reader.cpp src/tags/playlist.cpp src/install/install_dir.c
 declare -A sources=(
   [playlist]="${common[*]}"
   [id3v1]="${common[*]} src/tags/id3v1.cpp src/tags/genres.cpp"
+  [id3v2]="src/tags/tag_source.cpp src/tags/field_text.cpp src/tags/tag_stream.cpp
+           src/tags/id3v2_text.cpp src/tags/id3v2.cpp src/tags/genre_text.cpp src/tags/genres.cpp
+           src/platform/platform_sim.cpp"
 )
 
 status=0
-for target in playlist id3v1; do
+for target in playlist id3v1 id3v2; do
   binary="$out/${target}_fuzzer"
   inputs=("$root/tests/fuzz/${target}_fuzzer.cpp")
   for s in ${sources[$target]}; do inputs+=("$root/$s"); done
