@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "tags/tag_source.h"
+
 namespace zel {
 
 constexpr std::size_t kId3v1Size = 128;
@@ -28,9 +30,11 @@ bool HasId3v1Signature(const unsigned char (&block)[kId3v1Size]);
 std::size_t TrimmedField(const unsigned char (&block)[kId3v1Size], Id3v1Field field,
                          const unsigned char** start);
 
-// Reads the tag of the current track's file, found through the playlist. False when the
-// entry names no file, the file cannot be opened or is shorter than a tag, or its last
-// 128 bytes do not start with the signature.
+// Reads the tag at the end of a file: false when the file is shorter than a tag or its
+// last 128 bytes do not start with the signature.
+bool ReadId3v1Block(const TagSource& source, unsigned char (&block)[kId3v1Size]);
+
+// The same for the current track's file, found through the playlist.
 bool ReadId3v1Block(unsigned char (&block)[kId3v1Size]);
 
 }  // namespace zel

@@ -46,8 +46,11 @@ const char* const kExpectedExports[] = {
     "zel_winamp_start", "zel_winamp_track_file", "zel_winamp_id3_title", "zel_winamp_id3_artist",
     "zel_winamp_id3_album", "zel_winamp_id3_year", "zel_winamp_id3_comment",
     "zel_winamp_id3_genre",
+    // the best tag of the track file
+    "zel_winamp_tag_title", "zel_winamp_tag_artist", "zel_winamp_tag_album",
+    "zel_winamp_tag_year", "zel_winamp_tag_comment", "zel_winamp_tag_genre",
 };
-static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 51, "LoadDll and 50 commands");
+static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 57, "LoadDll and 56 commands");
 
 const char* const kAllowedImports[] = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"};
 

@@ -31,6 +31,12 @@ ZEL_HOST_COMMAND(zel_winamp_id3_album);
 ZEL_HOST_COMMAND(zel_winamp_id3_year);
 ZEL_HOST_COMMAND(zel_winamp_id3_comment);
 ZEL_HOST_COMMAND(zel_winamp_id3_genre);
+ZEL_HOST_COMMAND(zel_winamp_tag_title);
+ZEL_HOST_COMMAND(zel_winamp_tag_artist);
+ZEL_HOST_COMMAND(zel_winamp_tag_album);
+ZEL_HOST_COMMAND(zel_winamp_tag_year);
+ZEL_HOST_COMMAND(zel_winamp_tag_comment);
+ZEL_HOST_COMMAND(zel_winamp_tag_genre);
 
 namespace zel::testing {
 

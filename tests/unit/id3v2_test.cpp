@@ -12,6 +12,7 @@
 #include "platform/handles.h"
 #include "sim_fixture.h"
 #include "tag_test_support.h"
+#include "tag_builders.h"
 #include "tags/genre_text.h"
 #include "tags/id3v2.h"
 
@@ -19,33 +20,7 @@ namespace {
 
 using namespace std::string_literals;
 using zel::TagField;
-
-// ---- Building tags -----------------------------------------------------------------
-
-std::string BigEndian(std::uint32_t value, int bytes) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string Syncsafe(std::uint32_t value) {
-    std::string out;
-    for (int i = 3; i >= 0; --i) out += static_cast<char>((value >> (7 * i)) & 0x7F);
-    return out;
-}
-
-// One frame of a tag of the given major version; `format` is 2.3/2.4's second flag byte.
-std::string Frame(int major, const std::string& id, const std::string& data, int format = 0) {
-    const auto size = static_cast<std::uint32_t>(data.size());
-    if (major == 2) return id + BigEndian(size, 3) + data;
-    return id + (major == 3 ? BigEndian(size, 4) : Syncsafe(size)) + '\0' +
-           static_cast<char>(format) + data;
-}
-
-std::string Tag(int major, const std::string& body, int flags = 0) {
-    return "ID3"s + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
-           Syncsafe(static_cast<std::uint32_t>(body.size())) + body;
-}
+using namespace zel::testing::tag_bytes;
 
 // Puts a zero after every 0xFF that is followed by a zero or a byte of 0xE0 and above.
 std::string Unsynchronise(const std::string& bytes) {
@@ -99,16 +74,16 @@ TEST(Id3v2TagSize, HeaderFooterAndWhatIsNoTag) {
         std::string file;
         std::int64_t size;
     } cases[] = {
-        {"2.3", Tag(3, body), 310},
-        {"2.2", Tag(2, body), 310},
-        {"2.4 with a footer", Tag(4, body, 0x10) + "3DI", 320},
-        {"2.3 has no footer flag", Tag(3, body, 0x10), 310},
+        {"2.3", Id3v2Tag(3, body), 310},
+        {"2.2", Id3v2Tag(2, body), 310},
+        {"2.4 with a footer", Id3v2Tag(4, body, 0x10) + "3DI", 320},
+        {"2.3 has no footer flag", Id3v2Tag(3, body, 0x10), 310},
         {"largest claim, small file", "ID3\x04\0\0\x7f\x7f\x7f\x7f"s, 10 + 0x0FFFFFFF},
-        {"version 5", Tag(5, body), 0},
-        {"version 1", Tag(1, body), 0},
-        {"lower case", "id3" + Tag(3, body).substr(3), 0},
+        {"version 5", Id3v2Tag(5, body), 0},
+        {"version 1", Id3v2Tag(1, body), 0},
+        {"lower case", "id3" + Id3v2Tag(3, body).substr(3), 0},
         {"size byte with top bit", "ID3\x03\0\0\0\0\x81\0"s + body, 0},
-        {"nine bytes", Tag(3, "").substr(0, 9), 0},
+        {"nine bytes", Id3v2Tag(3, "").substr(0, 9), 0},
         {"empty", "", 0},
     };
     for (const Case& c : cases) {
@@ -129,12 +104,12 @@ TEST(Id3v2Field, EveryFieldInEveryVersion) {
             const std::string data = f == 4 ? Comment(0, "", values[f]) : Latin1(values[f]);
             body += Frame(major, ids[major == 2 ? 0 : 1][f], data);
         }
-        const std::string file = Tag(major, body + std::string(64, '\0'));
+        const std::string file = Id3v2Tag(major, body + std::string(64, '\0'));
         for (int f = 0; f < 6; ++f) {
             EXPECT_EQ(Read(file, static_cast<TagField>(f)), values[f]) << "2." << major << " field " << f;
         }
     }
-    EXPECT_EQ(Read(Tag(3, Frame(3, "TPE1", Latin1("A")))), "") << "a tag without the field";
+    EXPECT_EQ(Read(Id3v2Tag(3, Frame(3, "TPE1", Latin1("A")))), "") << "a tag without the field";
 }
 
 TEST(Id3v2Field, Encodings) {
@@ -163,24 +138,24 @@ TEST(Id3v2Field, Encodings) {
     };
     for (const Case& c : cases) {
         for (int major = 3; major <= 4; ++major) {
-            EXPECT_EQ(Read(Tag(major, Frame(major, "TIT2", c.data))), c.expected) << c.what;
+            EXPECT_EQ(Read(Id3v2Tag(major, Frame(major, "TIT2", c.data))), c.expected) << c.what;
         }
     }
     // A frame in an unknown encoding is as good as none: a later one answers.
-    EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", "\x09x"s) + Frame(3, "TIT2", Latin1("Second")))), "Second");
+    EXPECT_EQ(Read(Id3v2Tag(3, Frame(3, "TIT2", "\x09x"s) + Frame(3, "TIT2", Latin1("Second")))), "Second");
 }
 
 TEST(Id3v2Field, YearFromYearFrameElseFromRecordingDate) {
     const std::string tyer = Frame(4, "TYER", Latin1("1999"));
     const std::string tdrc = Frame(4, "TDRC", Latin1("2019-05-01T10:00"));
     const std::string other = Frame(4, "TIT2", Latin1("x"));
-    EXPECT_EQ(Read(Tag(4, tdrc + other), TagField::Year), "2019");
-    EXPECT_EQ(Read(Tag(4, tdrc + tyer), TagField::Year), "1999");
-    EXPECT_EQ(Read(Tag(4, tyer + tdrc), TagField::Year), "1999");
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", "\x01\xff\xfe"s + Utf16(u"\U0001F3B5023", false))),
+    EXPECT_EQ(Read(Id3v2Tag(4, tdrc + other), TagField::Year), "2019");
+    EXPECT_EQ(Read(Id3v2Tag(4, tdrc + tyer), TagField::Year), "1999");
+    EXPECT_EQ(Read(Id3v2Tag(4, tyer + tdrc), TagField::Year), "1999");
+    EXPECT_EQ(Read(Id3v2Tag(4, Frame(4, "TDRC", "\x01\xff\xfe"s + Utf16(u"\U0001F3B5023", false))),
                    TagField::Year),
               "\xf0\x9f\x8e\xb5" "023") << "four characters, not four bytes";
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TDRC", Latin1("99"))), TagField::Year), "99");
+    EXPECT_EQ(Read(Id3v2Tag(4, Frame(4, "TDRC", Latin1("99"))), TagField::Year), "99");
 }
 
 TEST(Id3v2Field, CommentFrames) {
@@ -209,11 +184,11 @@ TEST(Id3v2Field, CommentFrames) {
          Frame(3, "COMM", "\x01" "engA\0\0B"s), ""},
         {"too short", Frame(3, "COMM", "\0en"s), ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Read(Tag(3, c.frames), TagField::Comment), c.expected) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(Read(Id3v2Tag(3, c.frames), TagField::Comment), c.expected) << c.what;
 }
 
 TEST(Id3v2Field, GenreIsRawAndNormalizeGenreNamesIt) {
-    EXPECT_EQ(Read(Tag(4, Frame(4, "TCON", Latin1("17\0Pop"s))), TagField::Genre), "17");
+    EXPECT_EQ(Read(Id3v2Tag(4, Frame(4, "TCON", Latin1("17\0Pop"s))), TagField::Genre), "17");
     struct Case {
         std::string text;
         std::string expected;
@@ -243,30 +218,30 @@ TEST(Id3v2Structure, HeadersFlagsAndUnsynchronisation) {
         const char* what;
         std::string file;
     } cases[] = {
-        {"2.3 extended header", Tag(3, BigEndian(6, 4) + std::string(6, '\0') + Frame(3, "TIT2", title), 0x40)},
-        {"2.4 extended header", Tag(4, Syncsafe(6) + "\x01\0"s + Frame(4, "TIT2", title), 0x40)},
-        {"2.4 footer", Tag(4, Frame(4, "TIT2", title), 0x10) + "3DI\x04\0\x10"s + Syncsafe(0)},
-        {"2.2 unsynchronised", Tag(2, Unsynchronise(Frame(2, "PIC", padded) + Frame(2, "TT2", title)), 0x80)},
-        {"2.3 unsynchronised", Tag(3, Unsynchronise(privFrame3 + Frame(3, "TIT2", title)), 0x80)},
+        {"2.3 extended header", Id3v2Tag(3, BigEndian(6, 4) + std::string(6, '\0') + Frame(3, "TIT2", title), 0x40)},
+        {"2.4 extended header", Id3v2Tag(4, Syncsafe(6) + "\x01\0"s + Frame(4, "TIT2", title), 0x40)},
+        {"2.4 footer", Id3v2Tag(4, Frame(4, "TIT2", title), 0x10) + "3DI\x04\0\x10"s + Syncsafe(0)},
+        {"2.2 unsynchronised", Id3v2Tag(2, Unsynchronise(Frame(2, "PIC", padded) + Frame(2, "TT2", title)), 0x80)},
+        {"2.3 unsynchronised", Id3v2Tag(3, Unsynchronise(privFrame3 + Frame(3, "TIT2", title)), 0x80)},
         {"2.3 unsynchronised extended header",
-         Tag(3, Unsynchronise(BigEndian(6, 4) + "\xff\xff\0\0\0\0"s + Frame(3, "TIT2", title)), 0xC0)},
+         Id3v2Tag(3, Unsynchronise(BigEndian(6, 4) + "\xff\xff\0\0\0\0"s + Frame(3, "TIT2", title)), 0xC0)},
         {"2.4 frame unsynchronised",
-         Tag(4, Frame(4, "TIT2", Unsynchronise(title), 0x02))},
+         Id3v2Tag(4, Frame(4, "TIT2", Unsynchronise(title), 0x02))},
         {"2.4 tag-wide unsynchronisation",
-         Tag(4, Frame(4, "PRIV", Unsynchronise(padded)) + Frame(4, "TIT2", Unsynchronise(title)), 0x80)},
+         Id3v2Tag(4, Frame(4, "PRIV", Unsynchronise(padded)) + Frame(4, "TIT2", Unsynchronise(title)), 0x80)},
         {"2.4 data length and group byte",
-         Tag(4, Frame(4, "TIT2", "\x07"s + Syncsafe(static_cast<std::uint32_t>(title.size())) + title, 0x41))},
-        {"2.4 all three", Tag(4, Frame(4, "TIT2", Unsynchronise("\xff"s + Syncsafe(7) + title), 0x43))},
-        {"2.3 group byte", Tag(3, Frame(3, "TIT2", "\x07"s + title, 0x20))},
+         Id3v2Tag(4, Frame(4, "TIT2", "\x07"s + Syncsafe(static_cast<std::uint32_t>(title.size())) + title, 0x41))},
+        {"2.4 all three", Id3v2Tag(4, Frame(4, "TIT2", Unsynchronise("\xff"s + Syncsafe(7) + title), 0x43))},
+        {"2.3 group byte", Id3v2Tag(3, Frame(3, "TIT2", "\x07"s + title, 0x20))},
         {"compressed and encrypted frames passed over",
-         Tag(3, Frame(3, "TIT2", "\0\0\0\x09x\x9c"s, 0x80) + Frame(3, "TIT2", "\x80xyz"s, 0x40) +
+         Id3v2Tag(3, Frame(3, "TIT2", "\0\0\0\x09x\x9c"s, 0x80) + Frame(3, "TIT2", "\x80xyz"s, 0x40) +
                     Frame(3, "TIT2", title))},
         {"2.4 compressed and encrypted passed over",
-         Tag(4, Frame(4, "TIT2", Syncsafe(9) + "x\x9c"s, 0x09) + Frame(4, "TIT2", "\x80xyz"s, 0x04) +
+         Id3v2Tag(4, Frame(4, "TIT2", Syncsafe(9) + "x\x9c"s, 0x09) + Frame(4, "TIT2", "\x80xyz"s, 0x04) +
                     Frame(4, "TIT2", title))},
-        {"a frame of no bytes is passed over", Tag(3, Frame(3, "TPE1", "") + Frame(3, "TIT2", title))},
+        {"a frame of no bytes is passed over", Id3v2Tag(3, Frame(3, "TPE1", "") + Frame(3, "TIT2", title))},
         {"a frame too short for its data length is passed over",
-         Tag(4, Frame(4, "TIT2", "ab", 0x01) + Frame(4, "TIT2", title))},
+         Id3v2Tag(4, Frame(4, "TIT2", "ab", 0x01) + Frame(4, "TIT2", title))},
     };
     for (const Case& c : cases) EXPECT_EQ(Read(c.file), "T\xc3\xbf\xc3\xa9tle") << c.what;
 }
@@ -282,27 +257,27 @@ TEST(Id3v2Structure, BadInputEndsTheSearchWithWhatWasFound) {
     // Read as a plain number this size would still fit the tag.
     std::string notSyncsafe4 = Frame(4, "TPE1", Latin1("Artist")) + std::string(200, '\0');
     notSyncsafe4[7] = '\x80';
-    const std::string hugeTag = Claim256MiB(Tag(4, title4));
+    const std::string hugeTag = Claim256MiB(Id3v2Tag(4, title4));
     struct Case {
         const char* what;
         std::string file;
         std::optional<std::string> title, artist;
     } cases[] = {
-        {"frame past the tag", Tag(3, title + tooBig + Frame(3, "TPE1", Latin1("x"))), "Title", ""},
-        {"frame past the tag's size though in the file", Tag(3, "") + title, "", ""},
-        {"2.4 size not syncsafe", Tag(4, title4 + notSyncsafe4), "Title", ""},
-        {"padding ends the frames", Tag(3, title + std::string(20, '\0') + artist), "Title", ""},
-        {"lower-case id", Tag(3, title + Frame(3, "Tpe1", Latin1("x")) + artist), "Title", ""},
-        {"cut off in a frame", Tag(3, title + artist).substr(0, 10 + title.size() + 14), "Title", ""},
+        {"frame past the tag", Id3v2Tag(3, title + tooBig + Frame(3, "TPE1", Latin1("x"))), "Title", ""},
+        {"frame past the tag's size though in the file", Id3v2Tag(3, "") + title, "", ""},
+        {"2.4 size not syncsafe", Id3v2Tag(4, title4 + notSyncsafe4), "Title", ""},
+        {"padding ends the frames", Id3v2Tag(3, title + std::string(20, '\0') + artist), "Title", ""},
+        {"lower-case id", Id3v2Tag(3, title + Frame(3, "Tpe1", Latin1("x")) + artist), "Title", ""},
+        {"cut off in a frame", Id3v2Tag(3, title + artist).substr(0, 10 + title.size() + 14), "Title", ""},
         {"256 MiB claimed on a small file", hugeTag, "Title", ""},
-        {"256 MiB claimed, unsynchronised", Claim256MiB(Tag(3, Unsynchronise(title), 0x80)), "Title", ""},
-        {"2.4 extended header too small", Tag(4, Syncsafe(5) + "\0"s + title4, 0x40), std::nullopt,
+        {"256 MiB claimed, unsynchronised", Claim256MiB(Id3v2Tag(3, Unsynchronise(title), 0x80)), "Title", ""},
+        {"2.4 extended header too small", Id3v2Tag(4, Syncsafe(5) + "\0"s + title4, 0x40), std::nullopt,
          std::nullopt},
-        {"2.3 extended header past the tag", Tag(3, BigEndian(99, 4) + title, 0x40), std::nullopt,
+        {"2.3 extended header past the tag", Id3v2Tag(3, BigEndian(99, 4) + title, 0x40), std::nullopt,
          std::nullopt},
-        {"2.2 compressed tag", Tag(2, Frame(2, "TT2", Latin1("T")), 0x40), std::nullopt, std::nullopt},
-        {"unsynchronised junk where a frame should start", Tag(3, "\xff\0"s + title, 0x80), "", ""},
-        {"no tag", "ID4" + Tag(3, title).substr(3), std::nullopt, std::nullopt},
+        {"2.2 compressed tag", Id3v2Tag(2, Frame(2, "TT2", Latin1("T")), 0x40), std::nullopt, std::nullopt},
+        {"unsynchronised junk where a frame should start", Id3v2Tag(3, "\xff\0"s + title, 0x80), "", ""},
+        {"no tag", "ID4" + Id3v2Tag(3, title).substr(3), std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Read(c.file, TagField::Title), c.title) << c.what;
@@ -313,7 +288,7 @@ TEST(Id3v2Structure, BadInputEndsTheSearchWithWhatWasFound) {
 TEST(Id3v2Structure, LongValueFillsTheFieldWhole) {
     const std::string text = "\x01\xff\xfe"s + Utf16(std::u16string(9000, u'\u00e9'), false);
     zel::FieldText out;
-    const std::string file = Tag(4, Frame(4, "TIT2", text));
+    const std::string file = Id3v2Tag(4, Frame(4, "TIT2", text));
     ASSERT_TRUE(zel::ReadId3v2Field(
         zel::MemoryTagSource(reinterpret_cast<const unsigned char*>(file.data()), file.size()),
         TagField::Title, out));
@@ -334,7 +309,7 @@ TEST(Id3v2Structure, PictureBeforeTheTitleIsNeverRead) {
         const std::string titleFrame = Frame(major, major == 2 ? "TT2" : "TIT2", Latin1("After"));
         std::string head = Frame(major, major == 2 ? "PIC" : "APIC", std::string(picture, 'x'));
         head.resize(head.size() - picture);
-        const std::string tag = Tag(major, head + std::string(picture, 'x') + titleFrame);
+        const std::string tag = Id3v2Tag(major, head + std::string(picture, 'x') + titleFrame);
         std::string front = tag.substr(0, 10 + head.size());
         unsigned char* start = base + page - front.size();
         ASSERT_EQ(::mprotect(base, total, PROT_READ | PROT_WRITE), 0);
@@ -365,10 +340,10 @@ TEST_F(Id3v2FileTest, ReadsFromFiles) {
     const std::string frames = Frame(3, "PRIV", std::string(5000, '\xff')) +
                                Frame(3, "APIC", std::string(300000, '\0')) +
                                Frame(3, "TALB", Latin1("Album\xff"));
-    EXPECT_EQ(ReadFile(Tag(3, frames), TagField::Album), "Album\xc3\xbf");
+    EXPECT_EQ(ReadFile(Id3v2Tag(3, frames), TagField::Album), "Album\xc3\xbf");
     // Zeros put in after every 0xFF straddle the reader's blocks.
-    EXPECT_EQ(ReadFile(Tag(3, Unsynchronise(frames), 0x80), TagField::Album), "Album\xc3\xbf");
-    EXPECT_EQ(ReadFile(Tag(3, Unsynchronise(frames), 0x80), TagField::Artist), "");
+    EXPECT_EQ(ReadFile(Id3v2Tag(3, Unsynchronise(frames), 0x80), TagField::Album), "Album\xc3\xbf");
+    EXPECT_EQ(ReadFile(Id3v2Tag(3, Unsynchronise(frames), 0x80), TagField::Artist), "");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "exports.h"
 #include "sim_fixture.h"
+#include "tag_builders.h"
 #include "tag_test_support.h"
 
 namespace {
@@ -76,9 +77,17 @@ protected:
     }
 
     static Answers AskAll() {
-        const zel::testing::Command queries[] = {zel_winamp_id3_title,  zel_winamp_id3_artist,
-                                                 zel_winamp_id3_album,  zel_winamp_id3_year,
-                                                 zel_winamp_id3_comment, zel_winamp_id3_genre};
+        return Ask({zel_winamp_id3_title, zel_winamp_id3_artist, zel_winamp_id3_album,
+                    zel_winamp_id3_year, zel_winamp_id3_comment, zel_winamp_id3_genre});
+    }
+
+    // The same six fields from the file's best tag.
+    static Answers AskBest() {
+        return Ask({zel_winamp_tag_title, zel_winamp_tag_artist, zel_winamp_tag_album,
+                    zel_winamp_tag_year, zel_winamp_tag_comment, zel_winamp_tag_genre});
+    }
+
+    static Answers Ask(const std::array<zel::testing::Command, 6>& queries) {
         Answers answers;
         for (std::size_t i = 0; i < answers.size(); ++i) {
             int result = 0;
@@ -318,6 +327,79 @@ TEST_F(TagQueryTest, LargeFilesAreReadAtTheirRealEnd) {
         EXPECT_EQ(AskAll(), kSongAnswers);
         ::unlink(path.c_str());
     }
+}
+
+// ---- The best tag: ID3v2 first, then ID3v1 ---------------------------------------------
+
+namespace id3 = zel::testing::tag_bytes;
+
+std::string TextFrame(int major, const std::string& id, const std::string& latin1) {
+    return id3::Frame(major, id, '\0' + latin1);
+}
+
+TEST_F(TagQueryTest, TheBestTagAnswersAndTheOlderOneFillsItsGaps) {
+    const std::string longTitle = "A Title Far Longer Than Thirty Characters Can Hold";
+    const std::string v24 = id3::Id3v2Tag(
+        4, TextFrame(4, "TIT2", longTitle) + TextFrame(4, "TPE1", "Artist 2") +
+               TextFrame(4, "TDRC", "2021-05-04") + TextFrame(4, "TCON", "(17)") +
+               id3::Frame(4, "COMM", "\0eng\0comment two"s));
+    const std::string v22 = id3::Id3v2Tag(
+        2, TextFrame(2, "TT2", "Old Title") + TextFrame(2, "TAL", "Old Album") +
+               TextFrame(2, "TCO", "Trip-Hop"));
+    const std::string v1 = TagBlock({longTitle, "Artist 1", "Album 1", "1999", "comment one", 8});
+    const struct {
+        const char* what;
+        std::string file;
+        Answers best;
+    } cases[] = {
+        {"both tags: ID3v2 wins, ID3v1 fills the album",
+         v24 + std::string(500, 'm') + v1,
+         {longTitle, "Artist 2", "Album 1", "2021", "comment two", "Rock"}},
+        {"only ID3v2: what it lacks is n/a", v24 + std::string(500, 'm'),
+         {longTitle, "Artist 2", "n/a", "2021", "comment two", "Rock"}},
+        {"version 2.2 frames", v22 + std::string(200, 'm') + v1,
+         {"Old Title", "Artist 1", "Old Album", "1999", "comment one", "Trip-Hop"}},
+        {"only ID3v1: the same answers as id3_*", std::string(500, 'm') + v1,
+         {longTitle.substr(0, 30), "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},
+        {"no tag at all", std::string(500, 'm'), kNoTag},
+        {"an ID3v2 field of blanks falls back",
+         id3::Id3v2Tag(3, TextFrame(3, "TIT2", "   ") + TextFrame(3, "TCON", " ")) + v1,
+         {longTitle.substr(0, 30), "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},
+        {"a tag of an unknown version is ignored",
+         id3::Id3v2Tag(5, TextFrame(4, "TIT2", "Five")) + v1,
+         {longTitle.substr(0, 30), "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        zel::RememberClientVersion(0);
+        PlayFile(c.file);
+        EXPECT_EQ(AskBest(), c.best);
+        if (c.file.size() >= 128 && c.file.compare(c.file.size() - 128, 3, "TAG") == 0) {
+            EXPECT_EQ(AskAll()[0], longTitle.substr(0, 30)) << "id3_title answers ID3v1 as before";
+        }
+    }
+}
+
+TEST_F(TagQueryTest, BestTagTextIsAnsweredInTheClientsEncoding) {
+    // UTF-16 with a byte-order mark: "Beyoncé", and a title in Japanese.
+    const std::string artist = "\x01\xff\xfe" "B\0e\0y\0o\0n\0c\0\xe9\0"s;
+    const std::string title = "\x03\xe6\x97\xa5\xe6\x9c\xac"s;  // UTF-8
+    PlayFile(id3::Id3v2Tag(3, id3::Frame(3, "TPE1", artist) + id3::Frame(3, "TIT2", title)) +
+             std::string(300, 'm') + TagBlock({"t", "a", "Caf\xe9", "1", "c", 17}));
+    zel::testing::LoadAsClient(zel::testing::kClientVersion7);
+    EXPECT_EQ(AskBest(), (Answers{"\xe6\x97\xa5\xe6\x9c\xac", "Beyonc\xc3\xa9", "Caf\xc3\xa9", "1",
+                                  "c", "Rock"}));
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    EXPECT_EQ(AskBest(), (Answers{"??", "Beyonc\xe9", "Caf\xe9", "1", "c", "Rock"}));
+}
+
+TEST_F(TagQueryTest, BestTagQueriesResolveTheFileAsTheId3v1QueriesDo) {
+    PlayFile(id3::Id3v2Tag(3, TextFrame(3, "TIT2", "T")) + TagBlock(kSong));
+    sim::ClearMessages();
+    Call(zel_winamp_tag_title);
+    EXPECT_EQ(zel::testing::RequestCodes(), (std::vector<std::intptr_t>{120, 125, 120, 125}));
+    EXPECT_EQ(sim::FileOpenShareWrite(), (std::vector<bool>{false, false, true}));
 }
 
 }  // namespace

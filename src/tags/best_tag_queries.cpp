@@ -1,0 +1,82 @@
+// The six tag_* queries: one field from the best tag the current track's file has. The
+// file's tag at its start (ID3v2) answers first; where it is missing or lacks the field,
+// the ID3v1 tag at its end answers as the id3_* queries do, "n/a" included.
+//
+// Every reader hands over the field's first value as UTF-8; the trimming, the genre's
+// name and the conversion to the client's encoding happen here, once for all of them.
+#include "host/host_command.h"
+#include "platform/handles.h"
+#include "tags/current_track.h"
+#include "tags/field_text.h"
+#include "tags/genre_text.h"
+#include "tags/genres.h"
+#include "tags/id3v1.h"
+#include "tags/id3v2.h"
+#include "text/answer_text.h"
+
+namespace zel {
+namespace {
+
+constexpr char kNoTag[] = "n/a";
+
+constexpr Id3v1Field kId3v1Fields[] = {kId3v1Title, kId3v1Artist, kId3v1Album, kId3v1Year,
+                                       kId3v1Comment};
+
+// The field from the file's best tag, trimmed and with a genre named; empty when that
+// tag is missing or lacks the field.
+void ReadBestField(const TagSource& source, TagField field, FieldText& text) {
+    if (!ReadId3v2Field(source, field, text)) text.length = 0;
+    TrimFieldEnd(text);
+    if (field == TagField::Genre && text.length != 0) NormalizeGenre(text);
+}
+
+// The ID3v1 answer for a field, exactly as the id3_* queries give it.
+void AnswerId3v1Field(char* data, const TagSource& source, TagField field) {
+    unsigned char block[kId3v1Size];
+    if (!ReadId3v1Block(source, block)) {
+        WriteText(data, kNoTag);
+    } else if (field == TagField::Genre) {
+        const char* name = GenreName(block[kId3v1GenreOffset]);
+        WriteText(data, name != nullptr ? name : kNoTag);
+    } else {
+        const unsigned char* start = nullptr;
+        const std::size_t length =
+            TrimmedField(block, kId3v1Fields[static_cast<int>(field)], &start);
+        if (length == 0) {
+            WriteText(data, kNoTag);
+        } else {
+            WriteAnsiAnswer(data, reinterpret_cast<const char*>(start), length);
+        }
+    }
+}
+
+int AnswerBestField(char* data, TagField field) {
+    std::int64_t size = 0;
+    platform::ScopedFile file(OpenCurrentTrack(&size));
+    if (!file) {
+        WriteText(data, kNoTag);
+        return kResultAnswer;
+    }
+    const TagSource source = FileTagSource(file.get(), size);
+    FieldText text;
+    ReadBestField(source, field, text);
+    if (text.length != 0) {
+        WriteUtf8Answer(data, text.bytes, text.length);
+    } else {
+        AnswerId3v1Field(data, source, field);
+    }
+    return kResultAnswer;
+}
+
+}  // namespace
+}  // namespace zel
+
+using zel::AnswerBestField;
+using zel::TagField;
+
+ZEL_HOST_COMMAND(zel_winamp_tag_title) { return AnswerBestField(data, TagField::Title); }
+ZEL_HOST_COMMAND(zel_winamp_tag_artist) { return AnswerBestField(data, TagField::Artist); }
+ZEL_HOST_COMMAND(zel_winamp_tag_album) { return AnswerBestField(data, TagField::Album); }
+ZEL_HOST_COMMAND(zel_winamp_tag_year) { return AnswerBestField(data, TagField::Year); }
+ZEL_HOST_COMMAND(zel_winamp_tag_comment) { return AnswerBestField(data, TagField::Comment); }
+ZEL_HOST_COMMAND(zel_winamp_tag_genre) { return AnswerBestField(data, TagField::Genre); }
