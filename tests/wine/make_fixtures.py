@@ -6,12 +6,16 @@ block that mutagen's MakeID3v1 builds from the same frames (the comment's last b
 the track number; the DLL reads all 30 bytes and trims it off as a control byte). Cases mutagen cannot express (genre numbers past the table,
 a 5 GiB sparse file) get the 128-byte block written directly. tags.txt lists, one file a
 line, name|title|artist|album|year|comment|genre-number: what each tagged file must answer.
+
+best.txt lists, in UTF-8, the files the tag_* queries read from their ID3v2 tag: one a
+line, name|title|artist|album|year|comment|genre|id3_title, each the answer a client of
+today (UTF-8) must get; the last is what id3_title answers from the file's ID3v1 tag.
 """
 import os
 import struct
 import sys
 
-from mutagen.id3 import ID3, TIT2, TPE1, TALB, TDRC, COMM, TCON, TRCK
+from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, COMM, TCON, TRCK
 from mutagen.id3._id3v1 import MakeID3v1
 
 # One silent MPEG-1 layer III frame (128 kbit/s, 44.1 kHz): 417 bytes.
@@ -60,6 +64,78 @@ def raw_block(title, artist, album, year, comment, genre):
             field(year, 4) + field(comment, 30) + struct.pack("B", genre))
 
 
+def picture_first(path):
+    """Moves the APIC frame of the ID3v2.4 tag mutagen wrote to the front of the frames,
+    so that a reader must pass 2 MB of picture before it finds the title."""
+    data = open(path, "rb").read()
+    def syncsafe(b):
+        return (b[0] << 21) | (b[1] << 14) | (b[2] << 7) | b[3]
+    size = syncsafe(data[6:10])
+    body, rest = data[10:10 + size], data[10 + size:]
+    frames, at = [], 0
+    while at + 10 <= len(body) and body[at] != 0:
+        length = syncsafe(body[at + 4:at + 8])
+        frames.append(body[at:at + 10 + length])
+        at += 10 + length
+    frames.sort(key=lambda frame: frame[:4] != b"APIC")
+    joined = b"".join(frames)
+    joined += bytes(size - len(joined))  # the padding mutagen left
+    assert frames[0][:4] == b"APIC" and len(joined) == size
+    with open(path, "wb") as f:
+        f.write(data[:10] + joined + rest)
+
+
+def write_best_tags(folder):
+    """Files whose ID3v2 tag mutagen writes in each version and text encoding."""
+    long_title = "\u00dcn\u00efc\u00f6d\u00e9 \u2013 a title longer than thirty characters"
+    rows = []
+
+    # Version 2.3, UTF-16 with byte-order marks; the album only in the ID3v1 tag.
+    path = os.path.join(folder, "best23.mp3")
+    write_audio(path)
+    tags = ID3()
+    tags.add(TIT2(encoding=1, text=long_title))
+    tags.add(TPE1(encoding=1, text="Beyonc\u00e9"))
+    tags.add(TDRC(encoding=1, text="2003"))
+    tags.add(COMM(encoding=1, lang="eng", desc="", text="\u00e7a va"))
+    tags.add(TCON(encoding=1, text="(17)"))
+    tags.save(path, v1=0, v2_version=3)
+    with open(path, "ab") as f:
+        f.write(raw_block(long_title[:30].replace("\u2013", "-"), "v1 artist", "V1 Album",
+                          "1990", "v1", 8))
+    rows.append(["best23.mp3", long_title, "Beyonc\u00e9", "V1 Album", "2003", "\u00e7a va",
+                 "Rock", long_title[:30].replace("\u2013", "-").rstrip()])
+
+    # Version 2.4, UTF-8, a 2 MB picture, a full date and a genre by name; no ID3v1 tag.
+    path = os.path.join(folder, "best24.mp3")
+    write_audio(path)
+    tags = ID3()
+    tags.add(APIC(encoding=0, mime="image/png", type=3, desc="", data=os.urandom(2 << 20)))
+    tags.add(TIT2(encoding=3, text="\u65e5\u672c\u8a9e\u306e\u30bf\u30a4\u30c8\u30eb"))
+    tags.add(TPE1(encoding=3, text="\u041c\u0443\u043c\u0438\u0439 \u0422\u0440\u043e\u043b\u043b\u044c"))
+    tags.add(TALB(encoding=3, text="\u0391\u03bb\u03c6\u03b1"))
+    tags.add(TDRC(encoding=3, text="2021-05-04"))
+    tags.add(COMM(encoding=3, lang="eng", desc="", text="k\u00f6ln"))
+    tags.add(TCON(encoding=3, text="Trip-Hop"))
+    tags.save(path, v1=0, v2_version=4)
+    picture_first(path)
+    rows.append(["best24.mp3", "\u65e5\u672c\u8a9e\u306e\u30bf\u30a4\u30c8\u30eb",
+                 "\u041c\u0443\u043c\u0438\u0439 \u0422\u0440\u043e\u043b\u043b\u044c",
+                 "\u0391\u03bb\u03c6\u03b1", "2021", "k\u00f6ln", "Trip-Hop", "n/a"])
+
+    # Version 2.4 in ISO-8859-1 with a genre by number.
+    path = os.path.join(folder, "best24latin.mp3")
+    write_audio(path)
+    tags = ID3()
+    tags.add(TIT2(encoding=0, text="Caf\u00e9 del Mar"))
+    tags.add(TCON(encoding=0, text="8"))
+    tags.save(path, v1=0, v2_version=4)
+    rows.append(["best24latin.mp3", "Caf\u00e9 del Mar", "n/a", "n/a", "n/a", "n/a", "Jazz", "n/a"])
+
+    with open(os.path.join(folder, "best.txt"), "w", encoding="utf-8", newline="\r\n") as f:
+        f.write("\n".join("|".join(row) for row in rows) + "\n")
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
@@ -96,6 +172,7 @@ def main():
 
     with open(os.path.join(folder, "tags.txt"), "w", newline="\r\n") as f:
         f.write("\n".join(manifest) + "\n")
+    write_best_tags(folder)
 
 
 if __name__ == "__main__":
