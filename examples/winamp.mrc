@@ -26,12 +26,12 @@ alias -l wa.dll { return $scriptdir $+ zel.winamp.dll }
 alias -l wa.call { return $dll($wa.dll, zel_winamp_ $+ $1, $null) }
 
 ; The queries, one identifier each.
-alias wa.title { return $wa.call(id3_title) }
-alias wa.artist { return $wa.call(id3_artist) }
-alias wa.album { return $wa.call(id3_album) }
-alias wa.year { return $wa.call(id3_year) }
-alias wa.comment { return $wa.call(id3_comment) }
-alias wa.genre { return $wa.call(id3_genre) }
+alias wa.title { return $wa.call(tag_title) }
+alias wa.artist { return $wa.call(tag_artist) }
+alias wa.album { return $wa.call(tag_album) }
+alias wa.year { return $wa.call(tag_year) }
+alias wa.comment { return $wa.call(tag_comment) }
+alias wa.genre { return $wa.call(tag_genre) }
 alias wa.file { return $wa.call(track_file) }
 alias wa.caption { return $wa.call(track_name) }
 alias wa.pos { return $wa.call(track_play_pos) }

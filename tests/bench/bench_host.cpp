@@ -241,9 +241,65 @@ int BenchPlayer(const char* dll, const char* scenario, const std::string& big,
     return 0;
 }
 
+// One tag figure: query A over the track in dir A against query B over the track in dir
+// B, called alternately. Each spec is "label|queryA|dirA|queryB|dirB".
+int BenchTags(const char* dll, const char* scenario, int rounds, int count, char** specs) {
+    HMODULE module = LoadLibraryA(dll);
+    if (module == nullptr || !CallLoadDll(module)) {
+        std::fprintf(stderr, "bench: cannot load %s\n", dll);
+        return 1;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::string> part;
+        std::string spec = specs[i];
+        for (size_t from = 0, bar;; from = bar + 1) {
+            bar = spec.find('|', from);
+            part.push_back(spec.substr(from, bar - from));
+            if (bar == std::string::npos) break;
+        }
+        if (part.size() != 5) {
+            std::fprintf(stderr, "bench: bad tag figure %s\n", specs[i]);
+            return 2;
+        }
+        CommandFn a = Export(module, part[1].c_str());
+        CommandFn b = Export(module, part[3].c_str());
+        std::vector<double> as, bs, ratio;
+        std::string answers[2];
+        for (int round = 0; round <= rounds; ++round) {  // round 0 warms the caches
+            Timed ta, tb;
+            if (round % 2 == 0) {
+                UsePlaylist(part[2], scenario, 0);
+                ta = TimeCall(a);
+                UsePlaylist(part[4], scenario, 0);
+                tb = TimeCall(b);
+            } else {
+                UsePlaylist(part[4], scenario, 0);
+                tb = TimeCall(b);
+                UsePlaylist(part[2], scenario, 0);
+                ta = TimeCall(a);
+            }
+            answers[0] = ta.answer;
+            answers[1] = tb.answer;
+            if (round == 0) continue;
+            as.push_back(ta.seconds);
+            bs.push_back(tb.seconds);
+            ratio.push_back(ta.seconds / tb.seconds);
+        }
+        std::fprintf(stderr, "bench: %s answered \"%s\", %s answered \"%s\"\n", part[1].c_str(),
+                     answers[0].c_str(), part[3].c_str(), answers[1].c_str());
+        Row(part[0].c_str(), Millis(Median(as)), part[3].substr(11) + " " + Millis(Median(bs)),
+            Median(ratio), 1.2, ("x " + part[3].substr(11)).c_str());
+    }
+    FreeLibrary(module);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 6 && std::string(argv[1]) == "tags") {
+        return BenchTags(argv[2], argv[3], std::atoi(argv[4]), argc - 5, argv + 5);
+    }
     if (argc == 6 && std::string(argv[1]) == "load") {
         return BenchLoad(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     }
@@ -252,6 +308,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: bench load <dll> <floor-dll> <rounds> <batch>\n"
-                 "       bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>\n");
+                 "       bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>\n"
+                 "       bench tags <dll> <scenario> <rounds> label|queryA|dirA|queryB|dirB ...\n");
     return 2;
 }

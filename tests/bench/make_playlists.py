@@ -3,8 +3,11 @@
   big/   100,000 entries (about 8 MB), the last one a real tagged file
   one/   that tagged file alone
   huge/  a single line of 256 MiB, no line end
+and, for the tag figures, one-entry playlists of track files made here:
+  v1only/   a file with only an ID3v1 tag
+  picture/  a file with only an ID3v2.3 tag whose 2 MB picture stands before the title
 
-    make_playlists.py <out-dir> <windows-path-of-tagged-file>
+    make_playlists.py <out-dir> <windows-path-of-tagged-file> <windows-path-of-out-dir>
 """
 import os
 import sys
@@ -13,8 +16,39 @@ ENTRIES = 100_000
 HUGE = 256 * 1024 * 1024
 
 
+FRAME = b"\xff\xfb\x90\x00" + bytes(413)  # one silent MPEG audio frame
+
+
+def id3v23_frame(frame_id, data):
+    return frame_id + len(data).to_bytes(4, "big") + b"\0\0" + data
+
+
+def syncsafe(n):
+    return bytes((n >> shift) & 0x7F for shift in (21, 14, 7, 0))
+
+
+def one_track(out, win_out, name, content):
+    """A directory holding the track file and a one-entry winamp.m3u naming it."""
+    folder = os.path.join(out, name)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "track.mp3"), "wb") as f:
+        f.write(content)
+    with open(os.path.join(folder, "winamp.m3u"), "wb") as f:
+        f.write(b"#EXTM3U\r\n" + (win_out + name + "\\track.mp3").encode("ascii") + b"\r\n")
+
+
+def write_tag_files(out, win_out):
+    v1 = b"TAG" + b"Bench Title".ljust(30, b"\0") + b"Artist".ljust(30, b"\0") + bytes(64) + b"\x11"
+    one_track(out, win_out, "v1only", FRAME * 8 + v1)
+    picture = id3v23_frame(b"APIC", b"\0image/png\0\x03\0" + bytes(2 << 20))
+    title = id3v23_frame(b"TIT2", b"\0Bench Title")
+    body = picture + title + bytes(1024)
+    one_track(out, win_out, "picture", b"ID3\x03\0\0" + syncsafe(len(body)) + body + FRAME * 8)
+
+
 def main():
-    out, tagged = sys.argv[1], sys.argv[2]
+    out, tagged, win_out = sys.argv[1], sys.argv[2], sys.argv[3]
+    write_tag_files(out, win_out)
     for sub in ("big", "one", "huge"):
         os.makedirs(os.path.join(out, sub), exist_ok=True)
     with open(os.path.join(out, "big", "winamp.m3u"), "wb") as f:

@@ -14,12 +14,12 @@ rm -rf "$demo"
 mkdir -p "$demo/music" "$demo/winamp"
 /usr/bin/python3 tools/demo/make_library.py "$demo/music" 'C:\zeldemo\music'
 
-# The player is on track 2 of 4, 1.25 s into its 3 s, and writes the demo playlist
+# The player is on track 2 of 5, 1.25 s into its 3 s, and writes the demo playlist
 # into its install directory whenever it is asked to.
 write_scenario() {
     cat >"$demo/scenario.txt" <<SCENARIO
 playlist_source=C:\\zeldemo\\music\\library.m3u
-request.124.0=4
+request.124.0=5
 request.125.0=$1
 request.105.0=$2
 request.105.1=$3
@@ -46,8 +46,8 @@ sed -n '/^C:/p' "$demo/music/library.m3u" | tr -d '\r' | sed 's/^/  /'
 echo
 printf '%-30s %s\n' "command" "answer"
 printf '%-30s %s\n' "-------" "------"
-for query in track_name track_file id3_title id3_artist id3_album id3_year id3_comment \
-    id3_genre track_play_pos track_length playlist_pos playlist_tracks \
+for query in track_name track_file tag_title tag_artist tag_album tag_year tag_comment \
+    tag_genre id3_title track_play_pos track_length playlist_pos playlist_tracks \
     track_samplerate track_bitrate track_channels; do
     printf '%-30s %s\n' "zel_winamp_$query" "$(ask "$query")"
 done
@@ -56,8 +56,8 @@ done
 clock() { case "$1" in 00:*) echo "${1#00:}" ;; *) echo "$1" ;; esac; }
 now_playing() {
     local artist title song
-    artist=$(ask id3_artist)
-    title=$(ask id3_title)
+    artist=$(ask tag_artist)
+    title=$(ask tag_title)
     song="$artist - $title"
     if [ "$artist" = n/a ] || [ "$title" = n/a ]; then
         song=$(ask track_name | sed -E 's/^[0-9]+\.[[:space:]]+//; s/[[:space:]]+$//')
@@ -72,6 +72,16 @@ echo "  $(now_playing)"
 write_scenario 3 500 2
 wine_run wintool.exe set-caption '4. 04-untagged - Winamp'
 echo "  $(now_playing)    (track 4 has no tag: the title comes from the caption)"
+
+# Track 5 has only an ID3v2 tag, in UTF-8, as most files tagged today.
+write_scenario 4 2000 3
+wine_run wintool.exe set-caption '5. 05-svefn - Winamp'
+echo "  $(now_playing)    (track 5 has only an ID3v2 tag)"
+echo
+echo "Track 5, tag by tag: tag_* read the best tag, id3_* the ID3v1 tag alone:"
+for query in tag_title tag_album tag_genre id3_title id3_album; do
+    printf '  %-28s %s\n' "zel_winamp_$query" "$(ask "$query")"
+done
 
 # A title with an accent, as each client generation gets it: UTF-8 for mIRC 7 and later,
 # the ANSI code page's byte for mIRC 6 (shown as \xNN where it is not UTF-8).

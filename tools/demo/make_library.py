@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes a small demo music library: a few MP3 files of silent MPEG-1 Layer III frames,
-tagged with ID3v2 by mutagen and an ID3v1.1 block written here, one file without any tag, and an M3U playlist of
-them with Windows paths and CRLF line ends, as the player writes it.
+tagged with ID3v2 by mutagen and an ID3v1.1 block written here, one file without any tag,
+one with only an ID3v2.4 tag in UTF-8, and an M3U playlist of them with Windows paths and CRLF line ends, as the player writes it.
 
     make_library.py <out-dir> <windows-dir-of-out-dir>
 
@@ -30,6 +30,9 @@ TRACKS = [
     ("03-closing.mp3", "The Demo Band", "Closing Time", "Made Here", "2023", "last one", "Rock", 5),
 ]
 UNTAGGED = "04-untagged.mp3"
+# Only an ID3v2.4 tag, in UTF-8, as most files tagged today carry.
+MODERN = ("05-svefn.mp3", "Sigur R\u00f3s", "Svefn-g-englar", "\u00c1g\u00e6tis byrjun", "1999",
+          "\u00ed \u00feessu", "Post-Rock", 3)
 
 
 def silent_mp3(seconds):
@@ -88,6 +91,20 @@ def main():
         f.write(silent_mp3(2))
     lines.append("#EXTINF:2,04-untagged")
     lines.append("%s\\%s" % (windows_dir, UNTAGGED))
+    name, artist, title, album, year, comment, genre, seconds = MODERN
+    path = os.path.join(out_dir, name)
+    with open(path, "wb") as f:
+        f.write(silent_mp3(seconds))
+    tags = ID3()
+    tags.add(TIT2(encoding=3, text=title))
+    tags.add(TPE1(encoding=3, text=artist))
+    tags.add(TALB(encoding=3, text=album))
+    tags.add(TDRC(encoding=3, text=year))
+    tags.add(TCON(encoding=3, text=genre))
+    tags.add(COMM(encoding=3, lang="eng", desc="", text=comment))
+    tags.save(path, v1=0, v2_version=4)
+    lines.append("#EXTINF:%d,%s" % (seconds, name[:-4]))
+    lines.append("%s\\%s" % (windows_dir, name))
     with open(os.path.join(out_dir, "library.m3u"), "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
