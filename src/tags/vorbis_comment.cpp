@@ -81,9 +81,12 @@ bool ReadVorbisComment(ByteStream& stream, TagField field, FieldText& out) {
         // Part of the value may already be in the prefix.
         Clear(out);
         haveFallback = true;
-        const bool whole = AppendStreamText(stream, prefix + valueStart, taken - valueStart, size - taken,
-                                            TextEncoding::Utf8, out);
-        if (preferred || !whole) break;
+        if (!AppendStreamText(stream, prefix + valueStart, taken - valueStart, size - taken,
+                              TextEncoding::Utf8, out)) {
+            Clear(out);  // the comment runs past the block: nothing of it is trusted
+            break;
+        }
+        if (preferred) break;
     }
     if (field == TagField::Year) KeepFirstCharacters(out, kYearCharacters);
     return true;
