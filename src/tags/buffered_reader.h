@@ -25,7 +25,10 @@ struct BufferedReader {
 
 void StartReader(BufferedReader& reader, const TagSource& source);
 
-// Reads exactly count bytes at offset; false when they are not all in the file.
-bool ReadThrough(BufferedReader& reader, std::int64_t offset, void* buffer, std::size_t count);
+// Reads exactly count bytes at offset; false when they are not all in the file. When the
+// window must be refilled, it is filled with `fill` bytes from offset (at least count; a
+// caller that knows the bytes after are not wanted keeps the read small).
+bool ReadThrough(BufferedReader& reader, std::int64_t offset, void* buffer, std::size_t count,
+                 std::size_t fill = kReaderWindow);
 
 }  // namespace zel

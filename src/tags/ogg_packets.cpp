@@ -21,7 +21,10 @@ struct PageHeader {
 // Reads the page at offset and its lacing values into packets (not yet made current).
 // False when no sound page is there.
 bool ReadPage(OggPacketReader& packets, std::int64_t offset, PageHeader& header) {
-    if (!ReadThrough(*packets.reader, offset, header.bytes, kPageHeaderSize) ||
+    // The header and the longest lacing table in one read, and no more: the page's body
+    // may well be passed over.
+    if (!ReadThrough(*packets.reader, offset, header.bytes, kPageHeaderSize,
+                     kPageHeaderSize + kMaxOggSegments) ||
         !IsFourCc(header.bytes, "OggS") || header.bytes[kVersionOffset] != kStreamVersion) {
         return false;
     }
