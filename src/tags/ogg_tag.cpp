@@ -48,6 +48,10 @@ OggCodec FirstPacketCodec(OggPacketReader& packets) {
 OggCodec DetectOggCodec(const TagSource& source) {
     BufferedReader reader;
     StartReader(reader, source);
+    return DetectOggCodec(reader);
+}
+
+OggCodec DetectOggCodec(BufferedReader& reader) {
     OggPacketReader packets;
     if (!StartOggPackets(packets, reader)) return OggCodec::Other;
     return FirstPacketCodec(packets);
