@@ -103,9 +103,10 @@ bool ReadApeField(const TagSource& source, TagField field, FieldText& out) {
     for (std::uint32_t i = 0; i < count; ++i) {
         unsigned char item[kItemHeaderSize + kMaxKey + 1];
         const std::int64_t left = footerOffset - offset;
+        if (left <= static_cast<std::int64_t>(kItemHeaderSize)) break;
         const std::size_t taken = left < static_cast<std::int64_t>(sizeof item) ? static_cast<std::size_t>(left)
                                                                                : sizeof item;
-        if (taken <= kItemHeaderSize || !ReadThrough(reader, offset, item, taken)) break;
+        if (!ReadThrough(reader, offset, item, taken)) break;
         const unsigned char* key = item + kItemHeaderSize;
         std::size_t keyEnd = kItemHeaderSize;
         while (keyEnd < taken && item[keyEnd] != 0) ++keyEnd;
