@@ -31,13 +31,18 @@ common=(src/tags/line_reader.cpp src/tags/playlist.cpp src/install/install_dir.c
 declare -A sources=(
   [playlist]="${common[*]}"
   [id3v1]="${common[*]} src/tags/id3v1.cpp src/tags/genres.cpp"
-  [id3v2]="src/tags/tag_source.cpp src/tags/field_text.cpp src/tags/tag_stream.cpp
+  [id3v2]="src/tags/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp src/tags/tag_stream.cpp
            src/tags/id3v2_text.cpp src/tags/id3v2.cpp src/tags/genre_text.cpp src/tags/genres.cpp
            src/platform/platform_sim.cpp"
+  [tag_formats]="${common[*]} src/tags/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp
+    src/tags/genres.cpp
+    src/tags/buffered_reader.cpp src/tags/byte_stream.cpp src/tags/stream_text.cpp
+    src/tags/vorbis_comment.cpp src/tags/flac_tag.cpp src/tags/ogg_packets.cpp src/tags/ogg_tag.cpp
+    src/tags/mp4_boxes.cpp src/tags/mp4_tag.cpp src/tags/ape_tag.cpp src/tags/tag_format.cpp"
 )
 
 status=0
-for target in playlist id3v1 id3v2; do
+for target in playlist id3v1 id3v2 tag_formats; do
   binary="$out/${target}_fuzzer"
   inputs=("$root/tests/fuzz/${target}_fuzzer.cpp")
   for s in ${sources[$target]}; do inputs+=("$root/$s"); done
