@@ -1,6 +1,9 @@
-// The six tag_* queries: one field from the best tag the current track's file has. The
-// file's tag at its start (ID3v2) answers first; where it is missing or lacks the field,
-// the ID3v1 tag at its end answers as the id3_* queries do, "n/a" included.
+// The six tag_* queries: one field from the best tag the current track's file has.
+//
+// The file's kind is told from its first bytes, never its name: FLAC (also after an ID3v2
+// tag), Ogg Vorbis or Opus, MP4; any other file answers from its ID3v2 tag. Where the
+// best tag is missing or lacks the field, an APEv2 tag at the end of the file answers,
+// then the ID3v1 tag as the id3_* queries do, "n/a" included.
 //
 // Every reader hands over the field's first value as UTF-8; the trimming, the genre's
 // name and the conversion to the client's encoding happen here, once for all of them.
@@ -11,7 +14,12 @@
 #include "tags/genre_text.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
+#include "tags/ape_tag.h"
+#include "tags/flac_tag.h"
 #include "tags/id3v2.h"
+#include "tags/mp4_tag.h"
+#include "tags/ogg_tag.h"
+#include "tags/tag_format.h"
 #include "text/answer_text.h"
 
 namespace zel {
@@ -22,12 +30,32 @@ constexpr char kNoTag[] = "n/a";
 constexpr Id3v1Field kId3v1Fields[] = {kId3v1Title, kId3v1Artist, kId3v1Album, kId3v1Year,
                                        kId3v1Comment};
 
-// The field from the file's best tag, trimmed and with a genre named; empty when that
-// tag is missing or lacks the field.
-void ReadBestField(const TagSource& source, TagField field, FieldText& text) {
-    if (!ReadId3v2Field(source, field, text)) text.length = 0;
+// The field from the tag the file's kind carries.
+void ReadFormatTag(const TagSource& source, TagField field, FieldText& text) {
+    const std::int64_t afterId3v2 = Id3v2TagSize(source);
+    switch (DetectTagFormat(source, afterId3v2)) {
+        case TagFormat::Flac: ReadFlacField(source, afterId3v2, field, text); break;
+        case TagFormat::Ogg: ReadOggField(source, field, text); break;
+        case TagFormat::Mp4: ReadMp4Field(source, field, text); break;
+        case TagFormat::Other: ReadId3v2Field(source, field, text); break;
+    }
+}
+
+// A reader's value, trimmed at its end and with a genre named; false when empty.
+bool Usable(TagField field, FieldText& text) {
     TrimFieldEnd(text);
     if (field == TagField::Genre && text.length != 0) NormalizeGenre(text);
+    return text.length != 0;
+}
+
+// The field from the file's best tag, else from its APEv2 tag; empty when neither has it.
+void ReadBestField(const TagSource& source, TagField field, FieldText& text) {
+    ReadFormatTag(source, field, text);
+    if (Usable(field, text)) return;
+    text.length = 0;
+    text.closed = false;
+    ReadApeField(source, field, text);
+    if (!Usable(field, text)) text.length = 0;
 }
 
 // The ID3v1 answer for a field, exactly as the id3_* queries give it.

@@ -12,7 +12,7 @@
 #include "platform/handles.h"
 #include "sim_fixture.h"
 #include "tag_test_support.h"
-#include "tag_builders.h"
+#include "tag_bytes.h"
 #include "tags/genre_text.h"
 #include "tags/id3v2.h"
 
@@ -20,7 +20,10 @@ namespace {
 
 using namespace std::string_literals;
 using zel::TagField;
-using namespace zel::testing::tag_bytes;
+using zel::testing::BigEndian;
+using zel::testing::Frame;
+using zel::testing::Id3v2Tag;
+using zel::testing::Syncsafe;
 
 // Puts a zero after every 0xFF that is followed by a zero or a byte of 0xE0 and above.
 std::string Unsynchronise(const std::string& bytes) {

@@ -16,7 +16,7 @@
 
 #include "exports.h"
 #include "sim_fixture.h"
-#include "tag_builders.h"
+#include "tag_bytes.h"
 #include "tag_test_support.h"
 
 namespace {
@@ -331,7 +331,7 @@ TEST_F(TagQueryTest, LargeFilesAreReadAtTheirRealEnd) {
 
 // ---- The best tag: ID3v2 first, then ID3v1 ---------------------------------------------
 
-namespace id3 = zel::testing::tag_bytes;
+namespace id3 = zel::testing;
 
 std::string TextFrame(int major, const std::string& id, const std::string& latin1) {
     return id3::Frame(major, id, '\0' + latin1);
@@ -400,6 +400,46 @@ TEST_F(TagQueryTest, BestTagQueriesResolveTheFileAsTheId3v1QueriesDo) {
     Call(zel_winamp_tag_title);
     EXPECT_EQ(zel::testing::RequestCodes(), (std::vector<std::intptr_t>{120, 125, 120, 125}));
     EXPECT_EQ(sim::FileOpenShareWrite(), (std::vector<bool>{false, false, true}));
+}
+
+TEST_F(TagQueryTest, EachFormatAnswersFromItsOwnTagThenApeThenId3v1) {
+    using namespace zel::testing;
+    const std::string comments = VorbisBlock({"TITLE=Vorbis Title", "artist=Vorbis Artist",
+                                              "DATE=2011-02-03", "GENRE=(17)"});
+    const std::string ape = ApeTag(ApeItem("Album", "Ape Album") + ApeItem("Comment", "ape"), 2);
+    const std::string v1 = TagBlock({"V1 Title", "V1 Artist", "V1 Album", "1990", "v1", 8});
+    const struct {
+        const char* what;
+        std::string file;
+        Answers best;
+    } cases[] = {
+        {"FLAC", Flac(FlacBlock(kFlacPicture, std::string(4096, 'p')) + FlacBlock(kFlacComment, comments, true)),
+         {"Vorbis Title", "Vorbis Artist", "n/a", "2011", "n/a", "Rock"}},
+        {"FLAC after an ID3v2 tag, with APEv2 and ID3v1 filling the gaps",
+         Id3v2Tag(3, Frame(3, "TALB", "\0ID3v2 Album"s)) +
+             Flac(FlacBlock(kFlacComment, comments, true)) + ape + v1,
+         {"Vorbis Title", "Vorbis Artist", "Ape Album", "2011", "ape", "Rock"}},
+        {"Ogg Opus", OggStream(7, {OpusIdentification(), "OpusTags" + comments}) + v1,
+         {"Vorbis Title", "Vorbis Artist", "V1 Album", "2011", "v1", "Rock"}},
+        {"Ogg Vorbis", OggStream(7, {VorbisIdentification(), "\x03vorbis" + comments + "\x01"}),
+         {"Vorbis Title", "Vorbis Artist", "n/a", "2011", "n/a", "Rock"}},
+        {"MP4", Mp4WithItems(Item("\xa9nam", "Mp4 Title") + Item("\xa9" "day", "2020-01-01") +
+                             Item("gnre", Be16(18), 0)),
+         {"Mp4 Title", "n/a", "n/a", "2020", "n/a", "Rock"}},
+        {"MP3 with only an APEv2 tag before its ID3v1 tag", std::string(300, 'm') + ape + v1,
+         {"V1 Title", "V1 Artist", "Ape Album", "1990", "ape", "Jazz"}},
+        {"MP3 with ID3v2 and APEv2", Id3v2Tag(4, Frame(4, "TIT2", "\0Id3 Title"s)) + "mp3" + ape,
+         {"Id3 Title", "n/a", "Ape Album", "n/a", "ape", "n/a"}},
+        {"a file of no known kind answers from ID3v1", "RIFF" + std::string(300, 'w') + v1,
+         {"V1 Title", "V1 Artist", "V1 Album", "1990", "v1", "Jazz"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        zel::RememberClientVersion(0);
+        PlayFile(c.file);
+        EXPECT_EQ(AskBest(), c.best);
+    }
 }
 
 }  // namespace
