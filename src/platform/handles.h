@@ -22,6 +22,22 @@ private:
     FileHandle file_;
 };
 
+class ScopedProcess {
+public:
+    explicit ScopedProcess(ProcessHandle process) : process_(process) {}
+    ~ScopedProcess() {
+        if (process_ != nullptr) CloseProcess(process_);
+    }
+    ScopedProcess(const ScopedProcess&) = delete;
+    ScopedProcess& operator=(const ScopedProcess&) = delete;
+
+    ProcessHandle get() const { return process_; }
+    explicit operator bool() const { return process_ != nullptr; }
+
+private:
+    ProcessHandle process_;
+};
+
 class ScopedKey {
 public:
     ScopedKey() = default;

@@ -71,13 +71,34 @@ void CloseRegistryKey(RegistryKey key);
 // new process are closed at once; it is not waited for. False if it could not start.
 bool StartProcess(const char* applicationName, char* commandLine);
 
+// ---- The player's memory --------------------------------------------------------
+
+using ProcessHandle = void*;
+
+// The process that owns the window, opened for reading its memory and nothing else.
+// Null when there is no such window or the process cannot be opened so (a process that
+// runs elevated or as another user).
+ProcessHandle OpenWindowProcess(WindowHandle window);
+
+// Copies count bytes at address in the process's memory into buffer. False, with nothing
+// to trust in buffer, when any of those bytes cannot be read.
+bool ReadProcessBytes(ProcessHandle process, std::uint64_t address, void* buffer,
+                      std::size_t count);
+
+void CloseProcess(ProcessHandle process);
+
+// The granule of readable memory: a range that stays within one page is read whole or
+// not at all.
+constexpr std::size_t kMemoryPage = 4096;
+
 // ---- Files ----------------------------------------------------------------------
+// Paths are UTF-16, so that files whose names the ANSI code page cannot spell are found.
 
 using FileHandle = void*;
 
 // Opens an existing file for reading only. Other processes may read it meanwhile, and
 // write it too where shareWrite is set. Null if it cannot be opened.
-FileHandle OpenFileForReading(const char* path, bool shareWrite);
+FileHandle OpenFileForReading(const char16_t* path, bool shareWrite);
 
 // Reads up to count bytes; false on a read error. *bytesRead is 0 at the end of file.
 bool ReadFileBytes(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* bytesRead);
@@ -96,6 +117,6 @@ struct SearchResult {
     bool dosTimeValid = false;
 };
 
-SearchResult SearchFirstFile(const char* path);
+SearchResult SearchFirstFile(const char16_t* path);
 
 }  // namespace zel::platform

@@ -42,7 +42,11 @@ struct Desktop {
     int openFiles = 0;
     int openKeys = 0;
     int heapBlocks = 0;
+    int openProcesses = 0;
     bool conversionsFail = false;
+    std::map<std::uint64_t, std::string> playerMemory;
+    bool playerOpenable = true;
+    std::vector<std::pair<std::uint64_t, std::size_t>> memoryReads;
 };
 
 Desktop& TheDesktop() {
@@ -114,18 +118,75 @@ void RemoveRegistryKey(const std::string& key) { TheDesktop().registry.erase(key
 const std::vector<std::uint32_t>& KeyOpenRights() { return TheDesktop().keyRights; }
 const std::vector<StartedProcess>& StartedProcesses() { return TheDesktop().processes; }
 int OpenFiles() { return TheDesktop().openFiles; }
+int OpenProcesses() { return TheDesktop().openProcesses; }
+
+void SetPlayerMemory(std::uint64_t address, const std::string& bytes) {
+    TheDesktop().playerMemory[address] = bytes;
+}
+void SetPlayerProcessOpenable(bool openable) { TheDesktop().playerOpenable = openable; }
+const std::vector<std::pair<std::uint64_t, std::size_t>>& PlayerMemoryReads() {
+    return TheDesktop().memoryReads;
+}
+
+std::u16string WidePath(const std::string& path) {
+    std::u16string out;
+    for (std::size_t i = 0; i < path.size();) {
+        const auto lead = static_cast<unsigned char>(path[i]);
+        const std::size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        std::uint32_t c = n == 1 ? lead : lead & (0x7F >> n);
+        for (std::size_t k = 1; k < n && i + k < path.size(); ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(path[i + k]) & 0x3F);
+        }
+        i += n;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+std::string PosixPath(const char16_t* path) {
+    std::string out;
+    for (std::size_t i = 0; path[i] != 0; ++i) {
+        std::uint32_t c = path[i];
+        if (c >= 0xD800 && c <= 0xDBFF && path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (path[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
 int OpenKeys() { return TheDesktop().openKeys; }
 int HeapBlocks() { return TheDesktop().heapBlocks; }
 const std::vector<bool>& FileOpenShareWrite() { return TheDesktop().fileShareWrite; }
 
 void Reset() {
     Desktop& desktop = TheDesktop();
-    const int files = desktop.openFiles, keys = desktop.openKeys, blocks = desktop.heapBlocks;
+    const int files = desktop.openFiles, keys = desktop.openKeys, blocks = desktop.heapBlocks,
+              processes = desktop.openProcesses;
     desktop = Desktop{};
     // Counts of what is still held carry over, so a leak shows in the next test too.
     desktop.openFiles = files;
     desktop.openKeys = keys;
     desktop.heapBlocks = blocks;
+    desktop.openProcesses = processes;
 }
 
 }  // namespace zel::sim
@@ -247,10 +308,51 @@ bool StartProcess(const char* applicationName, char* commandLine) {
     return true;
 }
 
+ProcessHandle OpenWindowProcess(WindowHandle window) {
+    auto& desktop = TheDesktop();
+    const int index = sim::IndexOf(window);
+    if (window == nullptr || index >= static_cast<int>(desktop.windows.size()) ||
+        !desktop.playerOpenable) {
+        return nullptr;
+    }
+    ++desktop.openProcesses;
+    return &desktop.playerMemory;
+}
+
+bool ReadProcessBytes(ProcessHandle, std::uint64_t address, void* buffer, std::size_t count) {
+    // Memory is mapped in whole pages: the pages that hold a region's bytes are readable,
+    // zeros where no region's bytes stand; any other page is unmapped.
+    auto& desktop = TheDesktop();
+    desktop.memoryReads.emplace_back(address, count);
+    const auto& memory = desktop.playerMemory;
+    auto* out = static_cast<unsigned char*>(buffer);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t at = address + i;
+        const std::uint64_t page = at / kMemoryPage;
+        bool mapped = false;
+        out[i] = 0;
+        for (const auto& [start, bytes] : memory) {
+            if (bytes.empty()) continue;
+            if (page >= start / kMemoryPage && page <= (start + bytes.size() - 1) / kMemoryPage) {
+                mapped = true;
+            }
+            if (at >= start && at - start < bytes.size()) {
+                out[i] = static_cast<unsigned char>(bytes[static_cast<std::size_t>(at - start)]);
+            }
+        }
+        if (!mapped) return false;
+    }
+    return true;
+}
+
+void CloseProcess(ProcessHandle) { --TheDesktop().openProcesses; }
+
 // A file handle is the descriptor plus one, so that null stays "not opened".
-FileHandle OpenFileForReading(const char* path, bool shareWrite) {
+FileHandle OpenFileForReading(const char16_t* widePath, bool shareWrite) {
     auto& desktop = TheDesktop();
     desktop.fileShareWrite.push_back(shareWrite);
+    const std::string posix = sim::PosixPath(widePath);
+    const char* path = posix.c_str();
     struct stat info;
     if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
     const int fd = open(path, O_RDONLY);
@@ -290,8 +392,10 @@ void CloseFile(FileHandle file) {
     --TheDesktop().openFiles;
 }
 
-SearchResult SearchFirstFile(const char* path) {
+SearchResult SearchFirstFile(const char16_t* widePath) {
     SearchResult result;
+    const std::string posix = sim::PosixPath(widePath);
+    const char* path = posix.c_str();
     struct stat info;
     if (path[0] == '\0' || stat(path, &info) != 0) return result;
     result.found = true;

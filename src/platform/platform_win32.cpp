@@ -91,10 +91,32 @@ bool StartProcess(const char* applicationName, char* commandLine) {
     return true;
 }
 
-FileHandle OpenFileForReading(const char* path, bool shareWrite) {
+ProcessHandle OpenWindowProcess(WindowHandle window) {
+    if (window == nullptr) return nullptr;
+    DWORD id = 0;
+    GetWindowThreadProcessId(static_cast<HWND>(window), &id);
+    if (id == 0) return nullptr;
+    return OpenProcess(PROCESS_VM_READ, FALSE, id);
+}
+
+bool ReadProcessBytes(ProcessHandle process, std::uint64_t address, void* buffer,
+                      std::size_t count) {
+    if (address > static_cast<std::uintptr_t>(-1) - count) return false;  // past the space
+    SIZE_T read = 0;
+    return ReadProcessMemory(static_cast<HANDLE>(process),
+                             reinterpret_cast<LPCVOID>(static_cast<std::uintptr_t>(address)),
+                             buffer, count, &read) &&
+           read == count;
+}
+
+void CloseProcess(ProcessHandle process) {
+    CloseHandle(static_cast<HANDLE>(process));
+}
+
+FileHandle OpenFileForReading(const char16_t* path, bool shareWrite) {
     const DWORD share = FILE_SHARE_READ | (shareWrite ? FILE_SHARE_WRITE : 0);
-    HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, share,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
@@ -122,10 +144,10 @@ void CloseFile(FileHandle file) {
     CloseHandle(static_cast<HANDLE>(file));
 }
 
-SearchResult SearchFirstFile(const char* path) {
+SearchResult SearchFirstFile(const char16_t* path) {
     SearchResult result;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(reinterpret_cast<const wchar_t*>(path), &found);
     if (search == INVALID_HANDLE_VALUE) return result;
     FindClose(search);
     result.found = true;

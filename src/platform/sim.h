@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zel::sim {
@@ -48,12 +49,26 @@ struct StartedProcess {
 };
 const std::vector<StartedProcess>& StartedProcesses();
 
+// The memory of the process that owns the player's windows: bytes at an address, on
+// pages that are readable whole (zeros around the bytes). Reading any other page fails,
+// as reading unmapped memory does. While not openable, the process
+// cannot be opened for reading (a player running elevated or as another user).
+void SetPlayerMemory(std::uint64_t address, const std::string& bytes);
+void SetPlayerProcessOpenable(bool openable);
+// Every read of the player's memory, in order: address and byte count.
+const std::vector<std::pair<std::uint64_t, std::size_t>>& PlayerMemoryReads();
+
 // Handles and memory blocks the library holds right now; 0 after every command.
+int OpenProcesses();
 int OpenFiles();
 int OpenKeys();
 int HeapBlocks();
 // Sharing asked for by every file open, in order (true: writing shared too).
 const std::vector<bool>& FileOpenShareWrite();
+
+// A POSIX path (UTF-8) as the UTF-16 path the file calls take, and back.
+std::u16string WidePath(const std::string& path);
+std::string PosixPath(const char16_t* path);
 
 // Back to an empty desktop: no windows, registry, processes or records.
 void Reset();

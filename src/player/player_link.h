@@ -17,6 +17,11 @@ constexpr std::int32_t kRequestWritePlaylist = 120;
 constexpr std::int32_t kRequestPlaylistLength = 124;
 constexpr std::int32_t kRequestPlaylistPosition = 125;
 constexpr std::int32_t kRequestTrackInfo = 126;     // 0: sample rate, 1: bit rate, 2: channels
+// Requests answered with the address of a text in the player's own memory.
+constexpr std::int32_t kRequestEntryPathAnsi = 211;  // wParam: playlist position
+constexpr std::int32_t kRequestEntryPath = 214;      // the same in UTF-16
+constexpr std::int32_t kRequestSettingsDirAnsi = 337;
+constexpr std::int32_t kRequestSettingsDir = 338;    // UTF-16, from player version 5.3 on
 
 platform::WindowHandle FindPlayerWindow();
 

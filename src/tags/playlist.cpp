@@ -1,9 +1,7 @@
 #include "tags/playlist.h"
 
-#include "install/install_dir.h"
 #include "platform/handles.h"
 #include "platform/heap_buffer.h"
-#include "player/player_link.h"
 
 namespace zel {
 namespace {
@@ -13,17 +11,6 @@ namespace {
 constexpr std::size_t kReadBlock = 64 * 1024;
 
 constexpr char kCommentStart = '#';
-
-// The playlist's path: the install directory then the file name, cut to what the file
-// system takes.
-void PlaylistPath(char (&path)[platform::kMaxPath]) {
-    std::size_t length = PlayerInstallDir(path, platform::kMaxPath);
-    if (length > platform::kMaxPath - 1) length = platform::kMaxPath - 1;
-    for (const char* c = kPlaylistFileName; *c != '\0' && length < platform::kMaxPath - 1; ++c) {
-        path[length++] = *c;
-    }
-    path[length] = '\0';
-}
 
 }  // namespace
 
@@ -44,13 +31,11 @@ bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::s
     return entries == count;
 }
 
-EntryLookup ReadEntryAtPosition(std::int32_t position, char* out, std::size_t capacity,
-                                std::size_t* length) {
+EntryLookup ReadEntryAtPosition(const char16_t* playlist, std::int32_t position, char* out,
+                                std::size_t capacity, std::size_t* length) {
     if (capacity > 0) out[0] = '\0';
     *length = 0;
-    char path[platform::kMaxPath];
-    PlaylistPath(path);
-    platform::ScopedFile file(platform::OpenFileForReading(path, /*shareWrite=*/false));
+    platform::ScopedFile file(platform::OpenFileForReading(playlist, /*shareWrite=*/false));
     if (!file) return EntryLookup::NoPlaylist;
 
     platform::HeapBuffer block;
@@ -62,17 +47,6 @@ EntryLookup ReadEntryAtPosition(std::int32_t position, char* out, std::size_t ca
         static_cast<std::int32_t>(static_cast<std::uint32_t>(position) + 1u);
     return FindPlaylistEntry(reader, count, out, capacity, length) ? EntryLookup::Found
                                                                    : EntryLookup::PastEnd;
-}
-
-std::size_t CurrentPlaylistEntry(char* out, std::size_t capacity) {
-    FlushPlaylist();
-    const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
-    std::size_t length = 0;
-    if (ReadEntryAtPosition(position, out, capacity, &length) != EntryLookup::Found) {
-        if (capacity > 0) out[0] = '\0';
-        return 0;
-    }
-    return length;
 }
 
 }  // namespace zel

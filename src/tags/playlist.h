@@ -1,4 +1,4 @@
-// The current track's file, read from the playlist the player writes on request.
+// The player's playlist file: its entries, read line by line.
 #pragma once
 
 #include <cstddef>
@@ -20,13 +20,9 @@ bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::s
 
 enum class EntryLookup { NoPlaylist, Found, PastEnd };
 
-// Opens "winamp.m3u" in the player's install directory and reads it to the entry at the
-// given playlist position (from 0). Does not flush; the caller decides when to.
-EntryLookup ReadEntryAtPosition(std::int32_t position, char* out, std::size_t capacity,
-                                std::size_t* length);
-
-// Makes the player write its playlist, asks for its position, and returns the current
-// entry's full length (0 when there is none), keeping its first capacity - 1 bytes in out.
-std::size_t CurrentPlaylistEntry(char* out, std::size_t capacity);
+// Opens the playlist file and reads it to the entry at the given playlist position (from
+// 0). Does not flush; the caller decides when to.
+EntryLookup ReadEntryAtPosition(const char16_t* playlist, std::int32_t position, char* out,
+                                std::size_t capacity, std::size_t* length);
 
 }  // namespace zel

@@ -2,7 +2,7 @@
 // before the current position.
 #include "host/host_command.h"
 #include "player/player_link.h"
-#include "tags/playlist.h"
+#include "tags/track_entry.h"
 #include "text/answer_text.h"
 
 namespace zel {
@@ -13,16 +13,17 @@ constexpr char kNoEntry[] = "NADA";
 
 ZEL_HOST_COMMAND(zel_winamp_track_file) {
     using namespace zel;
-    // The position is asked before the flush, as the player has always been asked.
     const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
-    FlushPlaylist();
-    char entry[kDataCapacity];
-    std::size_t length = 0;
-    switch (ReadEntryAtPosition(position, entry, sizeof entry, &length)) {
+    TrackEntry entry;
+    switch (LookUpEntry(position, entry)) {
         case EntryLookup::NoPlaylist:
             break;  // no playlist to read: the buffer stays as the client passed it
         case EntryLookup::Found:
-            WriteAnsiAnswer(data, entry, length);
+            if (entry.fromPlaylistFile) {
+                WriteAnsiAnswer(data, entry.line, entry.lineLength);
+            } else {
+                WriteWideAnswer(data, entry.path, entry.length);
+            }
             break;
         case EntryLookup::PastEnd:
             WriteText(data, kNoEntry);

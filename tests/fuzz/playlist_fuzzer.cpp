@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     {
-        zel::platform::ScopedFile file(zel::platform::OpenFileForReading(path.c_str(), false));
+        zel::platform::ScopedFile file(zel::platform::OpenFileForReading(zel::sim::WidePath(path).c_str(), false));
         if (!file) std::abort();
         std::vector<unsigned char> buffer(block);
         zel::LineReader reader = zel::FileLineReader(file.get(), buffer.data(), block);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/sim.h"
 #include "sim_fixture.h"
 #include "tag_test_support.h"
 #include "tag_bytes.h"
@@ -331,7 +332,7 @@ protected:
     std::optional<std::string> ReadFile(const std::string& bytes, TagField field) {
         const std::string path = dir_ / "track.mp3";
         EXPECT_TRUE(zel::testing::WriteFile(path, bytes + std::string(4000, '\xff')));
-        zel::platform::ScopedFile file(zel::platform::OpenFileForReading(path.c_str(), true));
+        zel::platform::ScopedFile file(zel::platform::OpenFileForReading(zel::sim::WidePath(path).c_str(), true));
         std::int64_t size = 0;
         EXPECT_TRUE(file && zel::platform::GetFileSize64(file.get(), &size));
         return Read(zel::FileTagSource(file.get(), size), field);

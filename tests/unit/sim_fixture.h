@@ -18,6 +18,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(sim::OpenFiles(), 0) << "a file handle was left open";
+        EXPECT_EQ(sim::OpenProcesses(), 0) << "a process handle was left open";
         EXPECT_EQ(sim::OpenKeys(), 0) << "a registry key was left open";
         EXPECT_EQ(sim::HeapBlocks(), 0) << "a memory block was not freed";
         sim::Reset();

@@ -34,7 +34,7 @@ std::string Mp4Items() {
 // Reads every field of the file at path with its format's reader (APE for Other) and
 // expects kExpectedFields, read within the budget.
 void ExpectFileFields(const std::string& path, TagFormat expectedFormat) {
-    zel::platform::FileHandle file = zel::platform::OpenFileForReading(path.c_str(), true);
+    zel::platform::FileHandle file = zel::platform::OpenFileForReading(zel::sim::WidePath(path).c_str(), true);
     std::int64_t size = 0;
     ASSERT_TRUE(file != nullptr && zel::platform::GetFileSize64(file, &size)) << path;
     const zel::TagSource source = zel::FileTagSource(file, size);

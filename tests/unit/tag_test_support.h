@@ -17,7 +17,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -82,20 +84,23 @@ inline void RegisterPlayer() {
 }
 
 // A running player: its position request answers from `positions` in turn (the last one
-// repeats), and each playlist request writes `playlist` as kPlaylistName, if one is given.
+// repeats), and each playlist request writes `playlist` as `playlistFile`, if one is
+// given. Other requests answer from `answers` (by code and argument), else 0.
 struct SimPlayer {
     std::vector<std::int32_t> positions{0};
     const std::string* playlist = nullptr;
+    std::string playlistFile = kPlaylistName;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::int32_t> answers;
     std::size_t positionRequests = 0;
     int flushes = 0;
 };
 
 inline void StartPlayer(SimPlayer& player) {
     sim::AddWindow(kPlayerWindowClass, "1. Someone - Something - Winamp",
-                   [&player](std::int32_t code, std::int32_t) -> std::int32_t {
+                   [&player](std::int32_t code, std::int32_t argument) -> std::int32_t {
                        if (code == kRequestWritePlaylist) {
                            ++player.flushes;
-                           if (player.playlist != nullptr) WriteFile(kPlaylistName, *player.playlist);
+                           if (player.playlist != nullptr) WriteFile(player.playlistFile, *player.playlist);
                            return 1;
                        }
                        if (code == kRequestPlaylistPosition) {
@@ -103,9 +108,15 @@ inline void StartPlayer(SimPlayer& player) {
                            return player.positions[i < player.positions.size() ? i
                                                                               : player.positions.size() - 1];
                        }
-                       return 0;
+                       const auto answer = player.answers.find({code, argument});
+                       return answer != player.answers.end() ? answer->second : 0;
                    });
 }
+
+// What a lookup of the current entry asks when the player names no path and no
+// directory: its position, the entry's path, then the playlist written, and the settings
+// directory in UTF-16 and in ANSI.
+const std::vector<std::intptr_t> kPlaylistFileLookup = {125, 214, 120, 338, 337};
 
 // The request codes the player received, in order.
 inline std::vector<std::intptr_t> RequestCodes() {

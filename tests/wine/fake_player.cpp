@@ -11,6 +11,21 @@
 //   playlist_source=<path>         on request 120, copy this file byte for byte to
 //                                  <install-dir>\winamp.m3u, replacing it; without the
 //                                  setting (or with an empty path) winamp.m3u is left alone
+//   playlist_dir=<dir>             write winamp.m3u there instead of the install directory
+//                                  (a player that keeps it in its settings directory)
+//
+// Requests answered with the address of a text in this process's memory, as the player
+// answers an entry's path (211, 214) or its settings directory (337, 338). The text is
+// given in UTF-8 and stored zero-terminated, in the code page for 211 and 337, in UTF-16
+// for the others, always below 4 GiB as a 32-bit player's memory is:
+//
+//   text.<code>.<arg>=<text>       in memory that goes on after the text
+//   edge_text.<code>.<arg>=<text>  ending at the last byte of a readable page, the next
+//                                  page unmapped
+//   high_text.<code>.<arg>=<text>  at an address of 2 GiB or more (64-bit builds only)
+//   unmapped.<code>.<arg>=1        the address of memory that is not mapped at all
+//
+// Every answer travels as a 32-bit player's does: its 32 bits, sign-extended.
 //
 // Log file, one line per message, appended and closed before the message returns (the
 // sender waits for the reply, so the line is on disk when its SendMessage returns):
@@ -69,15 +84,83 @@ bool scenario_value(const std::string& key, std::string* value) {
     return false;
 }
 
+// A region of `size` bytes (a multiple of 64 KiB) at or above `from`, below 4 GiB, whose
+// next page is not mapped; null when none could be had.
+char* low_region(uintptr_t from, size_t size) {
+    const uintptr_t top = sizeof(void*) == 4 ? 0x7FF00000u : 0xFFF00000u;
+    for (uintptr_t at = from; at + size < top; at += 0x100000) {
+        void* p = VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT,
+                               PAGE_READWRITE);
+        if (p == nullptr) continue;
+        MEMORY_BASIC_INFORMATION info = {};
+        VirtualQuery(static_cast<char*>(p) + size, &info, sizeof info);
+        if (info.State == MEM_FREE) return static_cast<char*>(p);
+        VirtualFree(p, 0, MEM_RELEASE);
+    }
+    return nullptr;
+}
+
+constexpr size_t kRegion = 0x40000;  // room for a text of 32,767 characters and more
+
+// The text in the encoding the request answers in, zero-terminated.
+std::string stored_text(int code, const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                          &wide[0], static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? units : 0);
+    if (code == 211 || code == 337) {
+        std::string ansi(wide.size() * 2 + 1, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                              &ansi[0], static_cast<int>(ansi.size()), nullptr, nullptr);
+        ansi.resize(bytes > 0 ? bytes : 0);
+        return ansi + '\0';
+    }
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2) +
+           std::string(2, '\0');
+}
+
+// Places a text as one of the text settings says, and answers its address.
+bool text_answer(int code, int arg, LRESULT* answer) {
+    static char* texts = low_region(0x20000000, kRegion);
+    static char* edge = low_region(0x30000000, kRegion);
+    static char* high = sizeof(void*) == 8 ? low_region(0x80000000u, kRegion) : nullptr;
+    const std::string key = "." + std::to_string(code) + "." + std::to_string(arg);
+    std::string value;
+    char* at = nullptr;
+    if (scenario_value("text" + key, &value) && texts != nullptr) {
+        at = texts + 0x10;  // not on a page boundary
+    } else if (scenario_value("edge_text" + key, &value) && edge != nullptr) {
+        at = edge + kRegion - stored_text(code, value).size();
+    } else if (scenario_value("high_text" + key, &value) && high != nullptr) {
+        at = high + 0x10;
+    } else if (scenario_value("unmapped" + key, &value)) {
+        char* gone = low_region(0x40000000, 0x10000);
+        if (gone == nullptr) return false;
+        VirtualFree(gone, 0, MEM_RELEASE);
+        *answer = static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(gone)));
+        return true;
+    } else {
+        return false;
+    }
+    const std::string stored = stored_text(code, value);
+    if (stored.size() > kRegion - 0x10) return false;
+    std::memcpy(at, stored.data(), stored.size());
+    *answer = static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(at)));
+    return true;
+}
+
 LRESULT answer_request(int code, int arg) {
     append_log("REQ " + std::to_string(code) + " " + std::to_string(arg));
     std::string source;
     if (code == 120 && scenario_value("playlist_source", &source) && !source.empty()) {
         std::string target = g_install_dir;
+        scenario_value("playlist_dir", &target);
         if (!target.empty() && target.back() != '\\') target += '\\';
         target += "winamp.m3u";
         CopyFileA(source.c_str(), target.c_str(), FALSE);
     }
+    LRESULT text = 0;
+    if (text_answer(code, arg, &text)) return text;
     std::string value;
     if (!scenario_value("request." + std::to_string(code) + "." + std::to_string(arg), &value)) {
         return 0;

@@ -157,6 +157,11 @@ void set_wide_caption(const Player& player, const std::wstring& caption) {
     SetWindowTextW(player.window, caption.c_str());
 }
 
+std::vector<std::string> playlist_file_lookup(int position) {
+    return {"REQ 125 0", "REQ 214 " + std::to_string(position), "REQ 120 0", "REQ 338 0",
+            "REQ 337 0"};
+}
+
 namespace {
 Player g_shared;
 }

@@ -71,6 +71,11 @@ PlayerCall call_with_player(const std::string& export_name, const std::string& s
                             const std::string& params = "abc",
                             uint32_t version = kClientVersion7);
 
+// The messages of one lookup of the current entry that ends in the playlist file: the
+// position, the entry's path (not answered), the playlist written, the settings directory
+// (not named) in UTF-16 and in ANSI.
+std::vector<std::string> playlist_file_lookup(int position = 0);
+
 // ---- the player's uninstall entry (HKLM\...\Uninstall\Winamp, value UninstallString)
 bool set_uninstall_string(const std::string& value);                  // REG_SZ
 bool set_uninstall_raw(DWORD type, const void* data, DWORD size);     // any type

@@ -1,0 +1,37 @@
+// The current playlist entry: the path of the track the player is on.
+//
+// The player is asked for the entry's path itself first (request 214, its UTF-16 text
+// read from the player's memory). Where it does not answer so (an older version, a player
+// whose memory cannot be read), it is made to write its playlist and the entry is read
+// from that file, in the directory the player names for its settings (requests 338 and
+// 337), or else in its install directory from the registry.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host/host_command.h"
+#include "tags/playlist.h"
+
+namespace zel {
+
+struct TrackEntry {
+    // The path in UTF-16, as the file system takes it: its first units and a zero.
+    char16_t path[kDataCapacity];
+    // Its full length in characters (for a playlist line longer than was kept, in bytes).
+    std::size_t length = 0;
+    // From the playlist file: the line's own bytes, in the ANSI code page.
+    bool fromPlaylistFile = false;
+    char line[kDataCapacity];
+    std::size_t lineLength = 0;
+};
+
+// Looks up the entry at a playlist position. NoPlaylist when the player named no path
+// and no playlist file could be opened; PastEnd when the file ended before the entry.
+EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry);
+
+// Asks the player for its position, then looks up the entry there. False (and an empty
+// path) when there is none.
+bool CurrentPlaylistEntry(TrackEntry& entry);
+
+}  // namespace zel
