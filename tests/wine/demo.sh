@@ -16,7 +16,7 @@ mkdir -p "$demo/music" "$demo/winamp"
 
 # The player is on track 2 of 5, 1.25 s into its 3 s, and writes the demo playlist
 # into its install directory whenever it is asked to.
-write_scenario() {
+write_scenario() {  # position, play position (ms), length (s), [more settings]
     cat >"$demo/scenario.txt" <<SCENARIO
 playlist_source=C:\\zeldemo\\music\\library.m3u
 request.124.0=5
@@ -26,6 +26,7 @@ request.105.1=$3
 request.126.0=44
 request.126.1=128
 request.126.2=1
+${4:-}
 SCENARIO
 }
 write_scenario 1 1250 3
@@ -82,6 +83,18 @@ echo "Track 5, tag by tag: tag_* read the best tag, id3_* the ID3v1 tag alone:"
 for query in tag_title tag_album tag_genre id3_title id3_album; do
     printf '  %-28s %s\n' "zel_winamp_$query" "$(ask "$query")"
 done
+
+# Track 6's file name is Japanese, which the playlist file (ANSI) cannot spell: today's
+# player names the entry's path itself when asked (request 214), in UTF-16.
+unspellable=$(cd "$demo/music" && ls 06-*.mp3)
+write_scenario 5 500 2 "text.214.5=C:\\zeldemo\\music\\$unspellable"
+echo
+echo "Track 6, a file name the code page cannot spell, named by the player itself:"
+: >"$demo/player.log"
+for query in track_file tag_title tag_artist; do
+    printf '  %-28s %s\n' "zel_winamp_$query" "$(ask "$query")"
+done
+echo "  the player was asked: $(tr -d '\r' <"$demo/player.log" | sort | uniq -c | awk '{print $2 " " $3 " " $4 " (" $1 "x)"}' | paste -sd, | sed 's/,/, /g')"
 
 # A title with an accent, as each client generation gets it: UTF-8 for mIRC 7 and later,
 # the ANSI code page's byte for mIRC 6 (shown as \xNN where it is not UTF-8).

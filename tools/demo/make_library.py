@@ -30,6 +30,9 @@ TRACKS = [
     ("03-closing.mp3", "The Demo Band", "Closing Time", "Made Here", "2023", "last one", "Rock", 5),
 ]
 UNTAGGED = "04-untagged.mp3"
+# A file name the ANSI code page cannot spell: the playlist file cannot name it, so it is
+# not in library.m3u; the player names it itself when asked for the entry's path.
+UNSPELLABLE = ("06-\u591c\u660e\u3051.mp3", "\u9752\u8449\u5e02\u5b50", "\u591c\u660e\u3051")
 # Only an ID3v2.4 tag, in UTF-8, as most files tagged today carry.
 MODERN = ("05-svefn.mp3", "Sigur R\u00f3s", "Svefn-g-englar", "\u00c1g\u00e6tis byrjun", "1999",
           "\u00ed \u00feessu", "Post-Rock", 3)
@@ -105,6 +108,14 @@ def main():
     tags.save(path, v1=0, v2_version=4)
     lines.append("#EXTINF:%d,%s" % (seconds, name[:-4]))
     lines.append("%s\\%s" % (windows_dir, name))
+    name, artist, title = UNSPELLABLE
+    path = os.path.join(out_dir, name)
+    with open(path, "wb") as f:
+        f.write(silent_mp3(2))
+    tags = ID3()
+    tags.add(TIT2(encoding=3, text=title))
+    tags.add(TPE1(encoding=3, text=artist))
+    tags.save(path, v1=0, v2_version=4)
     with open(os.path.join(out_dir, "library.m3u"), "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
