@@ -6,10 +6,13 @@
 and, for the tag figures, one-entry playlists of track files made here:
   v1only/   a file with only an ID3v1 tag
   picture/  a file with only an ID3v2.3 tag whose 2 MB picture stands before the title
+  m4a/      an MP4 file whose moov (and its title) follows 50 MB of mdat, left sparse
+  flac/     a FLAC file whose 2 MB picture block stands before its comments
 
     make_playlists.py <out-dir> <windows-path-of-tagged-file> <windows-path-of-out-dir>
 """
 import os
+import struct
 import sys
 
 ENTRIES = 100_000
@@ -27,14 +30,26 @@ def syncsafe(n):
     return bytes((n >> shift) & 0x7F for shift in (21, 14, 7, 0))
 
 
-def one_track(out, win_out, name, content):
-    """A directory holding the track file and a one-entry winamp.m3u naming it."""
+def box(kind, *children):
+    body = b"".join(children)
+    return struct.pack(">I", 8 + len(body)) + kind + body
+
+
+def flac_block(kind, body, last=False):
+    return bytes([kind | (0x80 if last else 0)]) + len(body).to_bytes(3, "big") + body
+
+
+def one_track(out, win_out, name, content, track="track.mp3", gap=0, tail=b""):
+    """A directory holding the track file and a one-entry winamp.m3u naming it. The file is
+    content, then `gap` bytes left as a hole (sparse), then tail."""
     folder = os.path.join(out, name)
     os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "track.mp3"), "wb") as f:
+    with open(os.path.join(folder, track), "wb") as f:
         f.write(content)
+        f.seek(gap, os.SEEK_CUR)
+        f.write(tail)
     with open(os.path.join(folder, "winamp.m3u"), "wb") as f:
-        f.write(b"#EXTM3U\r\n" + (win_out + name + "\\track.mp3").encode("ascii") + b"\r\n")
+        f.write(b"#EXTM3U\r\n" + (win_out + name + "\\" + track).encode("ascii") + b"\r\n")
 
 
 def write_tag_files(out, win_out):
@@ -44,6 +59,29 @@ def write_tag_files(out, win_out):
     title = id3v23_frame(b"TIT2", b"\0Bench Title")
     body = picture + title + bytes(1024)
     one_track(out, win_out, "picture", b"ID3\x03\0\0" + syncsafe(len(body)) + body + FRAME * 8)
+
+    # MP4: ftyp, then an mdat of 50 MB that stays a hole on disk, then the moov with
+    # udta/meta/ilst holding the title.
+    mdat = 50 << 20
+    title = box(b"\xa9nam", box(b"data", struct.pack(">II", 1, 0), b"Bench Title"))
+    hdlr = box(b"hdlr", bytes(8) + b"mdir" + b"appl" + bytes(9))
+    meta = box(b"meta", bytes(4), hdlr, box(b"ilst", title))
+    moov = box(b"moov", box(b"mvhd", bytes(100)), box(b"udta", meta))
+    ftyp = box(b"ftyp", b"M4A ", bytes(4), b"M4A mp42isom")
+    one_track(out, win_out, "m4a", ftyp + struct.pack(">I", 8 + mdat) + b"mdat",
+              track="track.m4a", gap=mdat, tail=moov)
+
+    # FLAC: STREAMINFO, a 2 MB PICTURE block, then the Vorbis comment block, then audio.
+    streaminfo = bytes(10) + ((44100 << 44) | (1 << 41) | (15 << 36)).to_bytes(8, "big") + bytes(16)
+    image = bytes(2 << 20)
+    picture = (struct.pack(">I", 3) + struct.pack(">I", 9) + b"image/png" + struct.pack(">I", 0) +
+               struct.pack(">IIIII", 1, 1, 24, 0, len(image)) + image)
+    vendor, comment = b"bench", b"TITLE=Bench Title"
+    comments = (struct.pack("<I", len(vendor)) + vendor + struct.pack("<I", 1) +
+                struct.pack("<I", len(comment)) + comment)
+    flac = (b"fLaC" + flac_block(0, streaminfo) + flac_block(6, picture) +
+            flac_block(4, comments, last=True) + b"\xff\xf8" + bytes(4096))
+    one_track(out, win_out, "flac", flac, track="track.flac")
 
 
 def main():

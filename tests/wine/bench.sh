@@ -35,6 +35,8 @@ bench_arch() {
         'C:\zelbench\big\' 'C:\zelbench\one\' 'C:\zelbench\huge\' 15 >>"$rows" 2>>"$notes"
     wine_run bench.exe tags zel.winamp.dll 'C:\zelbench\scenario.txt' 15 \
         'tag: ID3v2, picture first|zel_winamp_tag_title|C:\zelbench\picture\|zel_winamp_id3_title|C:\zelbench\v1only\' \
+        'tag: M4A, moov after 50 MB|zel_winamp_tag_title|C:\zelbench\m4a\|zel_winamp_id3_title|C:\zelbench\v1only\' \
+        'tag: FLAC, picture first|zel_winamp_tag_title|C:\zelbench\flac\|zel_winamp_id3_title|C:\zelbench\v1only\' \
         >>"$rows" 2>>"$notes"
 
     echo
@@ -56,8 +58,10 @@ bench_arch() {
     echo "  ReadFile of the same 8 MB in 64 KiB blocks. Tag: id3_artist / track_file, same entry."
     echo "  Named entry: track_file with the player answering request 214, at entry 100,000 of a"
     echo "  100,000-entry playlist against entry 1 of a one-entry playlist."
-    echo "  ID3v2: tag_title on an ID3v2-only file whose 2 MB picture precedes the title, against"
-    echo "  id3_title on an ID3v1-only file."
+    echo "  ID3v2: tag_title on an ID3v2-only file whose 2 MB picture precedes the title. M4A:"
+    echo "  tag_title on an MP4 file whose moov follows 50 MB of (sparse) mdat. FLAC: tag_title on"
+    echo "  a FLAC file whose 2 MB picture block precedes its comments. Each against id3_title on"
+    echo "  an ID3v1-only file."
     rm -f "$rows" "$notes"
     player_stop
     rm -rf "$work"

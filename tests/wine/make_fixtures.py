@@ -7,9 +7,10 @@ the track number; the DLL reads all 30 bytes and trims it off as a control byte)
 a 5 GiB sparse file) get the 128-byte block written directly. tags.txt lists, one file a
 line, name|title|artist|album|year|comment|genre-number: what each tagged file must answer.
 
-best.txt lists, in UTF-8, the files the tag_* queries read from their ID3v2 tag: one a
-line, name|title|artist|album|year|comment|genre|id3_title, each the answer a client of
-today (UTF-8) must get; the last is what id3_title answers from the file's ID3v1 tag.
+best.txt lists, in UTF-8, the files the tag_* queries read: those with an ID3v2 tag made
+here, and the FLAC, Ogg, MP4 and APEv2 files of format_fixtures.py. One a line,
+name|title|artist|album|year|comment|genre|id3_title, each the answer a client of today
+(UTF-8) must get; the last is what id3_title answers from the file's ID3v1 tag.
 """
 import os
 import struct
@@ -17,6 +18,8 @@ import sys
 
 from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, COMM, TCON, TRCK
 from mutagen.id3._id3v1 import MakeID3v1
+
+import format_fixtures
 
 # One silent MPEG-1 layer III frame (128 kbit/s, 44.1 kHz): 417 bytes.
 FRAME = b"\xff\xfb\x90\x00" + bytes(413)
@@ -131,6 +134,8 @@ def write_best_tags(folder):
     tags.add(TCON(encoding=0, text="8"))
     tags.save(path, v1=0, v2_version=4)
     rows.append(["best24latin.mp3", "Caf\u00e9 del Mar", "n/a", "n/a", "n/a", "n/a", "Jazz", "n/a"])
+
+    rows += format_fixtures.write_all(folder)
 
     with open(os.path.join(folder, "best.txt"), "w", encoding="utf-8", newline="\r\n") as f:
         f.write("\n".join("|".join(row) for row in rows) + "\n")
