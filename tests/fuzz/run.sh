@@ -27,14 +27,15 @@ rm -f "$probe" "$probe.cpp"
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
 common=(src/tags/line_reader.cpp src/tags/playlist.cpp src/install/install_dir.cpp
-        src/player/player_link.cpp src/platform/platform_sim.cpp)
+        src/player/player_link.cpp src/player/player_text.cpp src/tags/track_entry.cpp
+        src/tags/current_track.cpp src/tags/tag_source.cpp src/platform/platform_sim.cpp)
 declare -A sources=(
   [playlist]="${common[*]}"
   [id3v1]="${common[*]} src/tags/id3v1.cpp src/tags/genres.cpp"
   [id3v2]="src/tags/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp src/tags/tag_stream.cpp
            src/tags/id3v2_text.cpp src/tags/id3v2.cpp src/tags/genre_text.cpp src/tags/genres.cpp
            src/platform/platform_sim.cpp"
-  [tag_formats]="${common[*]} src/tags/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp
+  [tag_formats]="${common[*]} src/tags/field_text.cpp src/text/utf8.cpp
     src/tags/genres.cpp
     src/tags/buffered_reader.cpp src/tags/byte_stream.cpp src/tags/stream_text.cpp
     src/tags/vorbis_comment.cpp src/tags/flac_tag.cpp src/tags/ogg_packets.cpp src/tags/ogg_tag.cpp
