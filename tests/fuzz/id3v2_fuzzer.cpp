@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../unit/utf8_check.h"
 #include "tags/field_text.h"
 #include "tags/genre_text.h"
 #include "tags/id3v2.h"
@@ -19,39 +20,10 @@ void Check(bool ok, const char* what) {
     std::abort();
 }
 
-bool IsValidUtf8(const char* text, std::size_t size) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = bytes[i];
-        std::size_t n;
-        std::uint32_t c;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            n = 1, c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            n = 2, c = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            n = 3, c = lead & 0x07;
-        } else {
-            return false;
-        }
-        for (std::size_t k = 1; k <= n; ++k) {
-            if (i + k >= size || (bytes[i + k] & 0xC0) != 0x80) return false;
-            c = (c << 6) | (bytes[i + k] & 0x3F);
-        }
-        const std::uint32_t minimum = n == 1 ? 0x80 : n == 2 ? 0x800 : 0x10000;
-        if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-        i += n + 1;
-    }
-    return true;
-}
 
 void CheckText(const zel::FieldText& text) {
     Check(text.length <= zel::kFieldTextCapacity, "more bytes than the field holds");
-    Check(IsValidUtf8(text.bytes, text.length), "not valid UTF-8");
+    Check(zel::testing::Utf8Characters(text.bytes, text.length) >= 0, "not valid UTF-8");
     Check(text.length == 0 || static_cast<unsigned char>(text.bytes[0]) > 32,
           "a blank or control byte before the value");
 }

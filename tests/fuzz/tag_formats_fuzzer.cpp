@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../unit/utf8_check.h"
 #include "tags/ape_tag.h"
 #include "tags/flac_tag.h"
 #include "tags/mp4_tag.h"
@@ -21,40 +22,13 @@ void Check(bool ok, const char* what) {
     std::abort();
 }
 
-// Characters in the text, after checking it is well-formed UTF-8 (shortest forms, no
-// surrogates, nothing past U+10FFFF).
+// Characters in the text, after checking it is well-formed UTF-8 without zero bytes.
 std::size_t CheckUtf8(const zel::FieldText& text) {
     Check(text.length <= zel::kFieldTextCapacity, "more bytes than the capacity");
-    const auto* b = reinterpret_cast<const unsigned char*>(text.bytes);
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.length; ++characters) {
-        const unsigned char lead = b[i];
-        Check(lead != 0, "a zero byte in a value");
-        std::size_t n;
-        std::uint32_t c;
-        if (lead < 0x80) {
-            n = 0, c = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            n = 1, c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            n = 2, c = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            n = 3, c = lead & 0x07;
-        } else {
-            Check(false, "an invalid UTF-8 lead byte");
-            return 0;
-        }
-        Check(i + n < text.length, "a character cut at the end");
-        for (std::size_t k = 1; k <= n; ++k) {
-            Check((b[i + k] & 0xC0) == 0x80, "a missing continuation byte");
-            c = (c << 6) | (b[i + k] & 0x3F);
-        }
-        const std::uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        Check(c >= minimum[n], "an overlong form");
-        Check(c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF), "not a Unicode scalar value");
-        i += n + 1;
-    }
-    return characters;
+    for (std::size_t i = 0; i < text.length; ++i) Check(text.bytes[i] != 0, "a zero byte in a value");
+    const std::ptrdiff_t characters = zel::testing::Utf8Characters(text.bytes, text.length);
+    Check(characters >= 0, "not valid UTF-8");
+    return static_cast<std::size_t>(characters);
 }
 
 using Reader = bool (*)(const zel::TagSource&, zel::TagField, zel::FieldText&);

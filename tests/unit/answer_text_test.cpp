@@ -11,6 +11,7 @@
 #include "platform/sim.h"
 #include "sim_fixture.h"
 #include "text/answer_text.h"
+#include "utf8_check.h"
 
 namespace {
 
@@ -39,16 +40,7 @@ std::string Answer(Write write) {
 }
 
 bool IsValidUtf8(const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += n;
-    }
-    return true;
+    return zel::testing::Utf8Characters(s.data(), s.size()) >= 0;
 }
 
 class AnswerText : public zel::testing::SimTest {};
