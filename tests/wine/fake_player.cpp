@@ -121,8 +121,9 @@ std::string stored_text(int code, const std::string& utf8) {
 
 // Places a text as one of the text settings says, and answers its address.
 bool text_answer(int code, int arg, LRESULT* answer) {
-    static char* texts = low_region(0x20000000, kRegion);
-    static char* edge = low_region(0x30000000, kRegion);
+    // Low addresses: 32-bit Wine keeps the space above 512 MiB reserved for itself.
+    static char* texts = low_region(0x02000000, kRegion);
+    static char* edge = low_region(0x03000000, kRegion);
     static char* high = sizeof(void*) == 8 ? low_region(0x80000000u, kRegion) : nullptr;
     const std::string key = "." + std::to_string(code) + "." + std::to_string(arg);
     std::string value;
@@ -134,7 +135,7 @@ bool text_answer(int code, int arg, LRESULT* answer) {
     } else if (scenario_value("high_text" + key, &value) && high != nullptr) {
         at = high + 0x10;
     } else if (scenario_value("unmapped" + key, &value)) {
-        char* gone = low_region(0x40000000, 0x10000);
+        char* gone = low_region(0x04000000, 0x10000);
         if (gone == nullptr) return false;
         VirtualFree(gone, 0, MEM_RELEASE);
         *answer = static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(gone)));
