@@ -14,6 +14,7 @@ constexpr unsigned char kCarriageReturn = 13;
 constexpr unsigned char kLineFeed = 10;
 constexpr unsigned char kEndOfFile = 26;  // Ctrl-Z
 constexpr unsigned char kBlank = 32;
+constexpr unsigned char kCommentStart = '#';
 
 // Makes at least one unread byte available; false when the file has ended.
 bool Fill(LineReader& reader) {
@@ -72,12 +73,158 @@ std::size_t RunBeforeLineEndSse2(const unsigned char* from, const unsigned char*
     return static_cast<std::size_t>(p - from) + RunBeforeLineEndPortable(p, to);
 }
 
-bool ProcessorHasSse2() {
+// Bits set in a 64-bit mask, without the processor's popcnt instruction (older processors
+// lack it) and without a helper from the compiler's library.
+inline unsigned BitCount(std::uint64_t bits) {
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fu;
+    // Each byte now holds at most 8; the two halves added hold at most 16 a byte.
+    const std::uint32_t halves = static_cast<std::uint32_t>(bits) + static_cast<std::uint32_t>(bits >> 32);
+    return (halves * 0x01010101u) >> 24;
+}
+
+// Index of the lowest set bit of a mask that is not zero, in 32-bit halves so that 32-bit
+// builds need no helper either.
+inline unsigned LowestBit(std::uint64_t bits) {
+    const auto low = static_cast<std::uint32_t>(bits);
+    return low != 0 ? static_cast<unsigned>(__builtin_ctz(low))
+                    : 32u + static_cast<unsigned>(__builtin_ctz(static_cast<std::uint32_t>(bits >> 32)));
+}
+
+// One bit a byte for 64 bytes: the sign bits of four byte-wise compare results.
+__attribute__((target("sse2"), always_inline))
+inline std::uint64_t Mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
+    const std::uint32_t low = static_cast<std::uint32_t>(_mm_movemask_epi8(a)) |
+                              static_cast<std::uint32_t>(_mm_movemask_epi8(b)) << 16;
+    const std::uint32_t high = static_cast<std::uint32_t>(_mm_movemask_epi8(c)) |
+                               static_cast<std::uint32_t>(_mm_movemask_epi8(d)) << 16;
+    return static_cast<std::uint64_t>(high) << 32 | low;
+}
+
+// Entries that start in one 64-byte chunk, as one bit a byte. It takes three masks:
+//   blank:      bytes of 32 or less (carriage returns, line feeds and Ctrl-Z among them);
+//   lineEnds:   carriage returns;
+//   entryBytes: bytes above 32 but "#".
+// Adding lineEnds to blank carries out of each carriage return through the blank run it
+// stands in, and the carry comes to rest on the first byte after that run: the first byte
+// of the next line. Of the sum, the bits of entryBytes are the lines that are not blank
+// and not comments. A carry out of the top bit is a run still open at the chunk's end and
+// goes into the next chunk; the carry into the first chunk is the line that starts the
+// file. When the chunk holds a Ctrl-Z, *stop has a bit at it and every byte after it.
+__attribute__((target("sse2"), always_inline))
+inline std::uint64_t EntriesInChunk(const unsigned char* chunk, std::uint64_t& carry,
+                                    std::uint64_t* stop) {
+    const __m128i aboveBlank = _mm_set1_epi8(static_cast<char>(127 - kBlank));
+    const __m128i cr = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
+    const __m128i eof = _mm_set1_epi8(static_cast<char>(kEndOfFile));
+    const __m128i comment = _mm_set1_epi8(static_cast<char>(kCommentStart));
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16));
+    const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 32));
+    const __m128i v3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 48));
+    // Adding 95 with saturation sets a byte's top bit exactly when it is above 32.
+    const __m128i t0 = _mm_adds_epu8(v0, aboveBlank);
+    const __m128i t1 = _mm_adds_epu8(v1, aboveBlank);
+    const __m128i t2 = _mm_adds_epu8(v2, aboveBlank);
+    const __m128i t3 = _mm_adds_epu8(v3, aboveBlank);
+    const std::uint64_t blank = ~Mask64(t0, t1, t2, t3);
+    const std::uint64_t lineEnds = Mask64(_mm_cmpeq_epi8(v0, cr), _mm_cmpeq_epi8(v1, cr),
+                                          _mm_cmpeq_epi8(v2, cr), _mm_cmpeq_epi8(v3, cr));
+    const std::uint64_t entryBytes = Mask64(_mm_andnot_si128(_mm_cmpeq_epi8(v0, comment), t0),
+                                            _mm_andnot_si128(_mm_cmpeq_epi8(v1, comment), t1),
+                                            _mm_andnot_si128(_mm_cmpeq_epi8(v2, comment), t2),
+                                            _mm_andnot_si128(_mm_cmpeq_epi8(v3, comment), t3));
+    const __m128i e0 = _mm_cmpeq_epi8(v0, eof);
+    const __m128i e1 = _mm_cmpeq_epi8(v1, eof);
+    const __m128i e2 = _mm_cmpeq_epi8(v2, eof);
+    const __m128i e3 = _mm_cmpeq_epi8(v3, eof);
+
+    std::uint64_t partial = 0;
+    std::uint64_t sum = 0;
+    const bool runOut = __builtin_add_overflow(blank, lineEnds, &partial);
+    const bool carryOut = __builtin_add_overflow(partial, carry, &sum);
+    carry = runOut || carryOut;
+    *stop = 0;
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
+        const std::uint64_t stops = Mask64(e0, e1, e2, e3);
+        *stop = 0 - (stops & (0 - stops));
+    }
+    return sum & entryBytes;
+}
+
+// Passes over whole lines a chunk at a time with no branch per line.
+// kCountInstruction: count a chunk's entries with the processor's popcnt.
+template <bool kCountInstruction>
+__attribute__((target("sse2"), always_inline))
+inline bool SkipToEntryByMasks(LineReader& reader, std::int32_t number) {
+    auto left = static_cast<std::uint32_t>(number);  // entries still to pass, the wanted one included
+    std::uint64_t carry = 1;
+    // The last bytes of a block, short of a chunk, padded with blanks: a pad byte starts no
+    // line, and a carry that reaches the pad leaves through the top bit into the next block.
+    alignas(16) unsigned char tail[64];
+
+    while (Fill(reader)) {
+        const unsigned char* const base = reader.buffer;
+        const unsigned char* p = base + reader.position;
+        const unsigned char* const end = base + reader.end;
+        while (p < end) {
+            const unsigned char* chunk = p;
+            if (end - p < 64) {
+                const __m128i blanks = _mm_set1_epi8(static_cast<char>(kBlank));
+                for (std::size_t i = 0; i < 64; i += 16) {
+                    _mm_store_si128(reinterpret_cast<__m128i*>(tail + i), blanks);
+                }
+                std::memcpy(tail, p, static_cast<std::size_t>(end - p));
+                chunk = tail;
+            }
+            std::uint64_t stop;
+            // Only lines that start before a Ctrl-Z exist.
+            std::uint64_t entries = EntriesInChunk(chunk, carry, &stop) & ~stop;
+            unsigned found;
+            if constexpr (kCountInstruction) {
+                found = static_cast<unsigned>(__builtin_popcountll(entries));
+            } else {
+                found = BitCount(entries);
+            }
+            if (found >= left) {
+                while (--left != 0) entries &= entries - 1;
+                reader.position = static_cast<std::size_t>(p - base) + LowestBit(entries);
+                return true;
+            }
+            left -= found;
+            if (stop != 0) {
+                reader.ended = true;
+                reader.position = reader.end;
+                return false;
+            }
+            p += 64;
+        }
+        reader.position = reader.end;
+    }
+    return false;
+}
+
+// The client's thread may arrive with a stack aligned to four bytes only, so these realign
+// it for the vector spills.
+__attribute__((target("sse2"), force_align_arg_pointer))
+bool SkipToEntrySse2(LineReader& reader, std::int32_t number) {
+    return SkipToEntryByMasks<false>(reader, number);
+}
+
+__attribute__((target("sse2,popcnt"), force_align_arg_pointer))
+bool SkipToEntrySse2Popcnt(LineReader& reader, std::int32_t number) {
+    return SkipToEntryByMasks<true>(reader, number);
+}
+
+void ChooseScans(LineReader& reader) {
     unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
-    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (edx & bit_SSE2) != 0;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return;
+    reader.vectorScan = (edx & bit_SSE2) != 0;
+    reader.countInstruction = reader.vectorScan && (ecx & bit_POPCNT) != 0;
 }
 #else
-bool ProcessorHasSse2() { return false; }
+void ChooseScans(LineReader&) {}
 #endif
 
 std::size_t RunBeforeLineEnd(const LineReader& reader, const unsigned char* from,
@@ -100,7 +247,7 @@ LineReader FileLineReader(platform::FileHandle file, unsigned char* buffer, std:
     reader.file = file;
     reader.buffer = buffer;
     reader.capacity = capacity;
-    reader.vectorScan = ProcessorHasSse2();
+    ChooseScans(reader);
     return reader;
 }
 
@@ -110,8 +257,29 @@ LineReader MemoryLineReader(const unsigned char* bytes, std::size_t size) {
     reader.buffer = const_cast<unsigned char*>(bytes);
     reader.capacity = size;
     reader.end = size;
-    reader.vectorScan = ProcessorHasSse2();
+    ChooseScans(reader);
     return reader;
+}
+
+bool SkipToEntry(LineReader& reader, std::int32_t number) {
+    if (number < 1) {
+        reader.position = reader.end;
+        reader.ended = true;
+        return false;
+    }
+#if defined(__i386__) || defined(__x86_64__)
+    if (reader.vectorScan) {
+        return reader.countInstruction ? SkipToEntrySse2Popcnt(reader, number)
+                                       : SkipToEntrySse2(reader, number);
+    }
+#endif
+    // Line by line: find where each line starts, look at its first byte, read to its end.
+    std::int32_t passed = 0;
+    while (SkipToLine(reader)) {
+        if (PeekLineStart(reader) != kCommentStart && ++passed == number) return true;
+        ReadLine(reader, nullptr, 0);
+    }
+    return false;
 }
 
 bool SkipToLine(LineReader& reader) {

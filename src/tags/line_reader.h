@@ -2,7 +2,9 @@
 // block, never per byte, and memory that does not grow with the file or a line.
 //
 // A line ends at a carriage return (a line feed right after it goes with it); a lone line
-// feed is text. Byte 26 (Ctrl-Z) ends the file wherever it stands.
+// feed is text. Byte 26 (Ctrl-Z) ends the file wherever it stands. Between lines every
+// byte of value 32 or less but 26 is skipped, so blank lines are no lines. An entry is a
+// line whose first byte is not "#".
 #pragma once
 
 #include <cstddef>
@@ -19,7 +21,8 @@ struct LineReader {
     std::size_t position = 0;
     std::size_t end = 0;
     bool ended = false;  // end of file, a read error, or byte 26 reached
-    bool vectorScan = false;  // the processor has SSE2: scan lines sixteen bytes at a time
+    bool vectorScan = false;  // the processor has SSE2: scan with its sixteen-byte registers
+    bool countInstruction = false;  // it also has popcnt: count bits with it in that scan
 };
 
 // A reader over an open file, refilling the given buffer block by block.
@@ -27,6 +30,11 @@ LineReader FileLineReader(platform::FileHandle file, unsigned char* buffer, std:
 
 // A reader over bytes already in memory.
 LineReader MemoryLineReader(const unsigned char* bytes, std::size_t size);
+
+// Moves to the first byte of entry number `number` (from 1), passing over the lines before
+// it unread. Call between lines: on a new reader or after ReadLine. Returns false, with
+// the reader at the end, when the file ends first or `number` is less than 1.
+bool SkipToEntry(LineReader& reader, std::int32_t number);
 
 // Skips every byte of value 32 or less but 26. Returns false when the file ended first.
 bool SkipToLine(LineReader& reader);

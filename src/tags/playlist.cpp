@@ -10,25 +10,17 @@ namespace {
 // the scan, small enough to be a trifle in the client's process.
 constexpr std::size_t kReadBlock = 64 * 1024;
 
-constexpr char kCommentStart = '#';
-
 }  // namespace
 
 bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::size_t capacity,
                        std::size_t* length) {
     if (capacity > 0) out[0] = '\0';
     *length = 0;
-    std::int32_t entries = 0;
-    while (entries < count) {
-        if (!SkipToLine(reader)) break;
-        const bool comment = PeekLineStart(reader) == kCommentStart;
-        // Only the entry asked for is kept; every other line is skipped unread.
-        const bool wanted = !comment && entries + 1 == count;
-        const std::size_t lineLength = ReadLine(reader, wanted ? out : nullptr, capacity);
-        if (wanted) *length = lineLength;
-        if (!comment) ++entries;
-    }
-    return entries == count;
+    if (count <= 0) return count == 0;
+    // Only the entry asked for is read; every line before it is passed over unread.
+    if (!SkipToEntry(reader, count)) return false;
+    *length = ReadLine(reader, out, capacity);
+    return true;
 }
 
 EntryLookup ReadEntryAtPosition(const char16_t* playlist, std::int32_t position, char* out,

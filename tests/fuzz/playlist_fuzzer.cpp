@@ -1,6 +1,7 @@
 // The playlist reader under libFuzzer. The input's first four bytes choose the entry
 // number, the block size and how much of the entry is kept; the rest is the playlist.
-// The entry is looked up in memory and through a file read in tiny blocks, and both
+// The entry is looked up in memory with each scan and through a file read in blocks
+// shorter than, around and longer than the mask scan's 64-byte chunks, and every answer
 // must agree with a plain byte-by-byte reading of the same rules.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -85,16 +86,25 @@ int PlaylistFile() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
     const auto count = static_cast<std::int32_t>(static_cast<std::int8_t>(data[0]));
-    const std::size_t block = data[1] == 255 ? 64 * 1024 : 1 + data[1] % 16;
+    // 1 to 16 bytes, 48 to 174 bytes, or the real 64 KiB.
+    const std::size_t block =
+        data[1] == 255 ? 64 * 1024 : data[1] < 128 ? 1 + data[1] % 16 : 48 + (data[1] - 128);
     const std::size_t keep = 1 + (data[2] | data[3] << 8) % 1024;
     const unsigned char* bytes = data + 4;
     const std::size_t length = size - 4;
 
     const Lookup expected = Reference(bytes, length, count, keep);
 
-    zel::LineReader memory = zel::MemoryLineReader(bytes, length);
-    memory.vectorScan = false;  // the portable scan here, the vector scan in the file reader
-    Same(Find(memory, count, keep), expected, "memory reader");
+    // The processor's scans, mask scan and popcnt on this machine, then each turned off.
+    const zel::LineReader probe = zel::MemoryLineReader(bytes, length);
+    if (!probe.vectorScan || !probe.countInstruction) std::abort();  // the fuzzer needs both
+    for (int scan = 0; scan < 3; ++scan) {
+        zel::LineReader memory = zel::MemoryLineReader(bytes, length);
+        memory.vectorScan = scan != 2;
+        memory.countInstruction = scan == 0;
+        Same(Find(memory, count, keep), expected,
+             scan == 0 ? "memory reader, masks+popcnt" : scan == 1 ? "memory reader, masks" : "memory reader, portable");
+    }
 
     const int fd = PlaylistFile();
     if (ftruncate(fd, 0) != 0 || pwrite(fd, bytes, length, 0) != static_cast<ssize_t>(length)) {
@@ -106,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!file) std::abort();
         std::vector<unsigned char> buffer(block);
         zel::LineReader reader = zel::FileLineReader(file.get(), buffer.data(), block);
+        reader.countInstruction = (data[3] & 0x80) != 0;  // both bit counts of the mask scan
         Same(Find(reader, count, keep), expected, "file reader");
     }
     if (zel::sim::OpenFiles() != 0) std::abort();

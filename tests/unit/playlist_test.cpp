@@ -45,27 +45,51 @@ Lookup Find(zel::LineReader& reader, std::int32_t count, std::size_t keep) {
     return result;
 }
 
-Lookup FromMemory(const std::string& bytes, std::int32_t count, std::size_t keep = kKeep) {
+// How a reader scans: line by line (portable), or by 64-byte masks with SSE2, counting
+// bits with a portable sum or with popcnt.
+enum class Scan { Portable, Masks, MasksPopcnt };
+constexpr Scan kScans[] = {Scan::Portable, Scan::Masks, Scan::MasksPopcnt};
+
+const char* ScanName(Scan scan) {
+    return scan == Scan::Portable ? "portable" : scan == Scan::Masks ? "masks" : "masks+popcnt";
+}
+
+// Sets the reader's scan; false when this processor cannot run it.
+bool UseScan(zel::LineReader& reader, Scan scan) {
+    const bool vector = reader.vectorScan;
+    const bool popcnt = reader.countInstruction;
+    reader.vectorScan = scan != Scan::Portable;
+    reader.countInstruction = scan == Scan::MasksPopcnt;
+    return (!reader.vectorScan || vector) && (!reader.countInstruction || popcnt);
+}
+
+Lookup FromMemory(const std::string& bytes, std::int32_t count, std::size_t keep = kKeep,
+                  Scan scan = Scan::Portable) {
     zel::LineReader reader =
         zel::MemoryLineReader(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    // The memory reader takes the portable four-byte scan, the file reader the vector scan
-    // where the processor has one, so every case compares the two.
-    reader.vectorScan = false;
+    // By default the memory reader takes the portable line-by-line scan and the file reader
+    // the mask scan where the processor has one, so every case compares the two.
+    if (!UseScan(reader, scan)) return FromMemory(bytes, count, keep, Scan::Portable);
     return Find(reader, count, keep);
 }
 
+// The file reader takes what the processor has unless told otherwise.
 Lookup FromFile(const std::string& path, std::int32_t count, std::size_t block,
-                std::size_t keep = kKeep) {
-    zel::platform::ScopedFile file(zel::platform::OpenFileForReading(zel::sim::WidePath(path).c_str(), false));
+                std::size_t keep = kKeep, const Scan* scan = nullptr) {
+    zel::platform::ScopedFile file(zel::platform::OpenFileForReading(
+        zel::sim::WidePath(path).c_str(), false));
     EXPECT_TRUE(file) << path;
     if (!file) return {};
     std::vector<unsigned char> buffer(block);
     zel::LineReader reader = zel::FileLineReader(file.get(), buffer.data(), block);
+    if (scan != nullptr) UseScan(reader, *scan);
     return Find(reader, count, keep);
 }
 
 // Block sizes that put block ends everywhere in the short cases, and the real one.
-constexpr std::size_t kBlockSizes[] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 64 * 1024};
+// Block sizes that put block ends everywhere in the short cases, around the 64-byte chunks
+// of the mask scan, and the real one.
+constexpr std::size_t kBlockSizes[] = {1, 2, 3, 4, 5, 6, 7, 8, 13, 63, 64, 65, 127, 128, 64 * 1024};
 
 const std::string kFiveLines =
     "#EXTM3U\r\n#EXTINF:123,A - First\r\nC:\\MP3\\a.mp3\r\n#EXTINF:200,B - Second\r\nC:\\MP3\\b.mp3\r\n";
@@ -129,6 +153,13 @@ TEST_F(PlaylistEntryTest, FindsTheSameEntryInMemoryAndThroughEveryBlockSize) {
         EXPECT_EQ(memory.found, c.found);
         EXPECT_EQ(memory.entry, c.entry);
         EXPECT_EQ(memory.length, c.found ? c.entry.size() : 0u);
+        for (Scan scan : kScans) {
+            SCOPED_TRACE(ScanName(scan));
+            const Lookup other = FromMemory(c.bytes, c.count, kKeep, scan);
+            EXPECT_EQ(other.found, c.found);
+            EXPECT_EQ(other.entry, c.entry);
+            EXPECT_EQ(other.length, memory.length);
+        }
 
         const std::string path = dir / "list.m3u";
         ASSERT_TRUE(WriteFile(path, c.bytes));
@@ -326,6 +357,144 @@ TEST_F(PlaylistEntryTest, FindsTheLineEndAtEveryOffsetWithBothScans) {
                 reader.vectorScan = vector;
                 // Past a carriage return the next line is "b"; Ctrl-Z ends the file instead.
                 EXPECT_EQ(zel::FindPlaylistEntry(reader, 2, out, sizeof out, &length), tail[0] == '\r');
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the 64-byte mask scan: chunk and block boundaries ----------------------------------
+
+std::string Fill(std::size_t n, char c = 'a') { return std::string(n, c); }
+
+struct ChunkCase {
+    const char* what;
+    std::string bytes;
+    std::int32_t count;
+    bool found;
+    std::string entry;
+};
+
+// Each case puts a line end, a blank run, a Ctrl-Z or a comment where a chunk of 64 bytes
+// (or a block of 63, 64, 65, 127 or 128) begins or ends.
+const ChunkCase kChunkCases[] = {
+    {"CR last in a chunk, LF first in the next", Fill(63) + "\r\nb", 2, true, "b"},
+    {"CR last in a chunk, the next line first in the next", Fill(63) + "\rb", 2, true, "b"},
+    {"CRLF ends a chunk, the next line starts one", Fill(62) + "\r\nb\r\n", 2, true, "b"},
+    {"line start exactly at the second chunk", Fill(62) + "\r\n" + Fill(64, 'c'), 2, true, Fill(64, 'c')},
+    {"a text byte last in a chunk is no line start", Fill(63) + "z\r\nb", 2, true, "b"},
+    {"CR last in a chunk ends the file", Fill(63) + "\r", 2, false, ""},
+    {"CR first in a chunk", Fill(64) + "\r\nb", 2, true, "b"},
+    {"a blank run with a CR across two chunks", "a\r" + Fill(200, ' ') + "b", 2, true, "b"},
+    {"a blank run with a CR at its end across two chunks", "a" + Fill(100, ' ') + "\r\nb", 2, true, "b"},
+    {"a blank run without a CR across chunks stays in the line", "a" + Fill(130, ' ') + "b\r\nc",
+     2, true, "c"},
+    {"a blank run without a CR across chunks, kept", "a" + Fill(130, '\t') + "b\r\nc", 1, true,
+     "a" + Fill(130, '\t') + "b"},
+    {"blank lines across chunks", "a" + Fill(40, '\r') + Fill(40, '\n') + Fill(40, ' ') + "b", 2, true,
+     "b"},
+    {"blanks then CR in the next chunk end the line", Fill(60) + Fill(10, ' ') + "\r\nz", 2, true, "z"},
+    {"the file starts with a blank run past a chunk", Fill(150, ' ') + "x\r\ny", 1, true, "x"},
+    {"the file starts with a blank run past a chunk, second", Fill(150, ' ') + "x\r\ny", 2, true, "y"},
+    {"the file starts with a CR", "\rx", 1, true, "x"},
+    {"Ctrl-Z inside a chunk before a line start", "a\r\n\x1a" "b\r\n", 2, false, ""},
+    {"Ctrl-Z inside a chunk after a line start", "a\r\nbc\x1a\r\nd", 2, true, "bc"},
+    {"Ctrl-Z inside a chunk after a line start, next", "a\r\nbc\x1a\r\nd", 3, false, ""},
+    {"Ctrl-Z last in a chunk", Fill(63) + "\x1a\r\nb", 2, false, ""},
+    {"Ctrl-Z first in the second chunk", Fill(62) + "\r\n\x1a" "b", 2, false, ""},
+    {"Ctrl-Z right after a line start at a chunk end", Fill(61) + "\r\nb\x1a" "c\r\nd", 2, true, "b"},
+    {"Ctrl-Z in a later chunk than the lines before it", "a\r\nb\r\n" + Fill(100, ' ') + "\x1a\r\nc", 3,
+     false, ""},
+    {"a comment line at a chunk boundary", Fill(62) + "\r\n#c\r\nd", 2, true, "d"},
+    {"comment lines across a chunk", "#" + Fill(100) + "\r\n#" + Fill(100) + "\r\nd", 1, true, "d"},
+    {"# after blanks that follow a CR", "a\r\n   #c\r\nd", 2, true, "d"},
+    {"# inside a line at a chunk boundary", Fill(63) + "#\r\nd", 2, true, "d"},
+    {"a lone LF at a chunk boundary is text", Fill(63) + "\nb\r\nc", 2, true, "c"},
+    {"a lone LF at a chunk boundary is kept", Fill(63) + "\nb\r\nc", 1, true, Fill(63) + "\nb"},
+    {"the wanted entry in the first chunk", "a\r\nb\r\nc\r\n" + Fill(200), 2, true, "b"},
+    {"the count reached in a short last chunk", Fill(63) + "\r\nbb\r\ncc", 3, true, "cc"},
+    {"the count reached in a short last chunk, cut by its end", Fill(70) + "\r\nx", 2, true, "x"},
+    {"one past the last entry in a short chunk", Fill(70) + "\r\nx\r\n", 3, false, ""},
+    {"bytes 33, 127, 128 and 255 start entries, 32 does not",
+     "\r \r!\r\x7f\r\x80\r\xff", 4, true, "\xff"},
+    {"every byte up to 32 but 26 is skipped between lines",
+     "a\r\0\x01\x02\x03\x04\x05\x06\x07\x08\t\n\x0b\x0c\r\x0e\x0f\x10\x11\x12\x13\x14"
+     "\x15\x16\x17\x18\x19\x1b\x1c\x1d\x1e\x1f b"s,
+     2, true, "b"},
+};
+
+TEST_F(PlaylistEntryTest, MaskScanAgreesAtChunkAndBlockBoundaries) {
+    ScratchDir dir;
+    const std::string path = dir / "list.m3u";
+    for (const ChunkCase& c : kChunkCases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteFile(path, c.bytes));
+        for (Scan scan : kScans) {
+            SCOPED_TRACE(ScanName(scan));
+            const Lookup memory = FromMemory(c.bytes, c.count, kKeep, scan);
+            EXPECT_EQ(memory.found, c.found);
+            EXPECT_EQ(memory.entry, c.entry);
+            EXPECT_EQ(memory.length, c.found ? c.entry.size() : 0u);
+            for (std::size_t block : kBlockSizes) {
+                SCOPED_TRACE("block of " + std::to_string(block));
+                const Lookup file = FromFile(path, c.count, block, kKeep, &scan);
+                EXPECT_EQ(file.found, c.found);
+                EXPECT_EQ(file.entry, c.entry);
+            }
+        }
+    }
+}
+
+// A playlist whose lines take every length from 0 to 140 with each way a line can end, so
+// that line starts, carriage returns, comments and blank runs fall on every bit of a chunk;
+// each entry is found at its number by every scan.
+TEST_F(PlaylistEntryTest, FindsEveryEntryOfLinesOfEveryLength) {
+    const char* const ends[] = {"\r\n", "\r", "\r\n\r\n", "\r \t", "\r\n#comment\r\n", "\r\n\n"};
+    std::string bytes;
+    std::vector<std::string> entries;
+    for (std::size_t length = 0; length <= 140; ++length) {
+        std::string entry = std::to_string(entries.size());
+        entry += Fill(length, static_cast<char>('a' + length % 26));
+        entries.push_back(entry);
+        bytes += entry;
+        bytes += ends[length % (sizeof ends / sizeof ends[0])];
+    }
+    ScratchDir dir;
+    const std::string path = dir / "list.m3u";
+    ASSERT_TRUE(WriteFile(path, bytes));
+    for (Scan scan : kScans) {
+        SCOPED_TRACE(ScanName(scan));
+        for (std::size_t i = 0; i <= entries.size(); ++i) {
+            const auto count = static_cast<std::int32_t>(i + 1);
+            const bool found = i < entries.size();
+            const std::string entry = found ? entries[i] : "";
+            const Lookup memory = FromMemory(bytes, count, kKeep, scan);
+            EXPECT_EQ(memory.found, found) << "entry " << count;
+            EXPECT_EQ(memory.entry, entry) << "entry " << count;
+            for (std::size_t block : {7u, 64u, 100u, 4096u}) {
+                const Lookup file = FromFile(path, count, block, kKeep, &scan);
+                EXPECT_EQ(file.found, found) << "entry " << count << ", block " << block;
+                EXPECT_EQ(file.entry, entry) << "entry " << count << ", block " << block;
+            }
+        }
+    }
+}
+
+// More entries start in one chunk than are left to pass: the one asked for is chosen
+// among them.
+TEST_F(PlaylistEntryTest, ChoosesTheEntryAmongManyInOneChunk) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) bytes += static_cast<char>('A' + i % 26) + std::string("\r");
+    for (Scan scan : kScans) {
+        for (std::int32_t count = 1; count <= 41; ++count) {
+            const Lookup memory = FromMemory(bytes, count, kKeep, scan);
+            EXPECT_EQ(memory.found, count <= 40) << ScanName(scan) << " entry " << count;
+            if (count <= 40) {
+                EXPECT_EQ(memory.entry, std::string(1, static_cast<char>('A' + (count - 1) % 26)))
+                    << ScanName(scan) << " entry " << count;
             }
         }
     }
