@@ -10,8 +10,8 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 . tests/wine/wine_env.sh
 wine_env_setup "${1:-build}"
-calls=${SOAK_CALLS:-10000,300}
-player_calls=${SOAK_PLAYER_CALLS:-1000,100}
+calls=${SOAK_CALLS:-3000,100}
+player_calls=${SOAK_PLAYER_CALLS:-300,30}
 
 work="$WINEPREFIX/drive_c/zelsoak"
 rm -rf "$work"
