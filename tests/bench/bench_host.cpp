@@ -258,7 +258,7 @@ int BenchPlayer(const char* dll, const char* scenario, const std::string& big,
         named_one.push_back(b.seconds);
         named_ratio.push_back(a.seconds / b.seconds);
     }
-    Row("named entry: 100000 of 100000", Millis(Median(named_big)),
+    Row("named entry: 100000", Millis(Median(named_big)),
         "1 of 1 " + Millis(Median(named_one)), Median(named_ratio), 1.2, "x one entry");
     FreeLibrary(module);
     return 0;
@@ -308,8 +308,9 @@ int BenchTags(const char* dll, const char* scenario, int rounds, int count, char
             bs.push_back(tb.seconds);
             ratio.push_back(ta.seconds / tb.seconds);
         }
-        std::fprintf(stderr, "bench: %s answered \"%s\", %s answered \"%s\"\n", part[1].c_str(),
-                     answers[0].c_str(), part[3].c_str(), answers[1].c_str());
+        std::fprintf(stderr, "bench: %s: %s answered \"%s\", %s answered \"%s\"\n",
+                     part[0].c_str(), part[1].c_str(), answers[0].c_str(), part[3].c_str(),
+                     answers[1].c_str());
         Row(part[0].c_str(), Millis(Median(as)), part[3].substr(11) + " " + Millis(Median(bs)),
             Median(ratio), 1.2, ("x " + part[3].substr(11)).c_str());
     }
