@@ -68,23 +68,31 @@ def id3v1(title, artist, album, year, comment, track, genre):
     return block
 
 
+def write_track(path, seconds, version, encoding, title, artist, album=None, year=None,
+                comment=None, genre=None, track=None, comment_desc=""):
+    """A silent MP3 of `seconds` with an ID3v2 tag of `version` (3 or 4), its text frames in
+    `encoding`; fields given as None are left out."""
+    with open(path, "wb") as f:
+        f.write(silent_mp3(seconds))
+    frames = [(TIT2, title), (TPE1, artist), (TALB, album), (TDRC, year),
+              (TRCK, None if track is None else str(track)), (TCON, genre)]
+    tags = ID3()
+    for frame, text in frames:
+        if text is not None:
+            tags.add(frame(encoding=encoding, text=text))
+    if comment is not None:
+        tags.add(COMM(encoding=encoding, lang="eng", desc=comment_desc, text=comment))
+    tags.save(path, v1=0, v2_version=version)
+
+
 def main():
     out_dir, windows_dir = sys.argv[1], sys.argv[2].rstrip("\\")
     os.makedirs(out_dir, exist_ok=True)
     lines = ["#EXTM3U"]
     for number, (name, artist, title, album, year, comment, genre, seconds) in enumerate(TRACKS, 1):
         path = os.path.join(out_dir, name)
-        with open(path, "wb") as f:
-            f.write(silent_mp3(seconds))
-        tags = ID3()
-        tags.add(TIT2(encoding=0, text=title))
-        tags.add(TPE1(encoding=0, text=artist))
-        tags.add(TALB(encoding=0, text=album))
-        tags.add(TDRC(encoding=0, text=year))
-        tags.add(TRCK(encoding=0, text=str(number)))
-        tags.add(TCON(encoding=0, text=genre))
-        tags.add(COMM(encoding=0, lang="eng", desc="ID3v1 Comment", text=comment))
-        tags.save(path, v1=0, v2_version=3)
+        write_track(path, seconds, 3, 0, title, artist, album, year, comment, genre, number,
+                    comment_desc="ID3v1 Comment")
         with open(path, "ab") as f:
             f.write(id3v1(title, artist, album, year, comment, number, GENRES.index(genre)))
         length = round(MP3(path).info.length)
@@ -95,27 +103,12 @@ def main():
     lines.append("#EXTINF:2,04-untagged")
     lines.append("%s\\%s" % (windows_dir, UNTAGGED))
     name, artist, title, album, year, comment, genre, seconds = MODERN
-    path = os.path.join(out_dir, name)
-    with open(path, "wb") as f:
-        f.write(silent_mp3(seconds))
-    tags = ID3()
-    tags.add(TIT2(encoding=3, text=title))
-    tags.add(TPE1(encoding=3, text=artist))
-    tags.add(TALB(encoding=3, text=album))
-    tags.add(TDRC(encoding=3, text=year))
-    tags.add(TCON(encoding=3, text=genre))
-    tags.add(COMM(encoding=3, lang="eng", desc="", text=comment))
-    tags.save(path, v1=0, v2_version=4)
+    write_track(os.path.join(out_dir, name), seconds, 4, 3, title, artist, album, year, comment,
+                genre)
     lines.append("#EXTINF:%d,%s" % (seconds, name[:-4]))
     lines.append("%s\\%s" % (windows_dir, name))
     name, artist, title = UNSPELLABLE
-    path = os.path.join(out_dir, name)
-    with open(path, "wb") as f:
-        f.write(silent_mp3(2))
-    tags = ID3()
-    tags.add(TIT2(encoding=3, text=title))
-    tags.add(TPE1(encoding=3, text=artist))
-    tags.save(path, v1=0, v2_version=4)
+    write_track(os.path.join(out_dir, name), 2, 4, 3, title, artist)
     with open(os.path.join(out_dir, "library.m3u"), "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
 
