@@ -52,10 +52,8 @@ bool Usable(TagField field, FieldText& text) {
 void ReadBestField(const TagSource& source, TagField field, FieldText& text) {
     ReadFormatTag(source, field, text);
     if (Usable(field, text)) return;
-    text.length = 0;
-    text.closed = false;
-    ReadApeField(source, field, text);
-    if (!Usable(field, text)) text.length = 0;
+    ReadApeField(source, field, text);  // starts the text afresh
+    Usable(field, text);                // trims it; empty means neither tag has it
 }
 
 // The ID3v1 answer for a field, exactly as the id3_* queries give it.
