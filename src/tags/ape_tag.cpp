@@ -1,10 +1,10 @@
 #include "tags/ape_tag.h"
 
-#include "tags/buffered_reader.h"
-#include "tags/byte_order.h"
-#include "tags/byte_stream.h"
+#include "tags/read/buffered_reader.h"
+#include "tags/read/byte_order.h"
+#include "tags/read/byte_stream.h"
 #include "tags/id3v1.h"
-#include "tags/stream_text.h"
+#include "tags/read/stream_text.h"
 
 namespace zel {
 namespace {

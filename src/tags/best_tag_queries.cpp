@@ -9,7 +9,7 @@
 // name and the conversion to the client's encoding happen here, once for all of them.
 #include "host/host_command.h"
 #include "platform/handles.h"
-#include "tags/current_track.h"
+#include "track/current_track.h"
 #include "tags/field_text.h"
 #include "tags/genre_text.h"
 #include "tags/genres.h"

@@ -1,8 +1,8 @@
 #include "tags/flac_tag.h"
 
-#include "tags/buffered_reader.h"
-#include "tags/byte_order.h"
-#include "tags/byte_stream.h"
+#include "tags/read/buffered_reader.h"
+#include "tags/read/byte_order.h"
+#include "tags/read/byte_stream.h"
 #include "tags/vorbis_comment.h"
 
 namespace zel {

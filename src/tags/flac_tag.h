@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "tags/field_text.h"
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel {
 

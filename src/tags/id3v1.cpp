@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/handles.h"
-#include "tags/current_track.h"
+#include "track/current_track.h"
 
 namespace zel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tags/byte_order.h"
+#include "tags/read/byte_order.h"
 
 namespace zel {
 namespace {

@@ -1,11 +1,11 @@
 #include "tags/mp4_tag.h"
 
-#include "tags/buffered_reader.h"
-#include "tags/byte_order.h"
-#include "tags/byte_stream.h"
+#include "tags/read/buffered_reader.h"
+#include "tags/read/byte_order.h"
+#include "tags/read/byte_stream.h"
 #include "tags/genres.h"
 #include "tags/mp4_boxes.h"
-#include "tags/stream_text.h"
+#include "tags/read/stream_text.h"
 
 namespace zel {
 namespace {

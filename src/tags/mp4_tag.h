@@ -2,7 +2,7 @@
 #pragma once
 
 #include "tags/field_text.h"
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel {
 

@@ -1,6 +1,6 @@
 #include "tags/ogg_packets.h"
 
-#include "tags/byte_order.h"
+#include "tags/read/byte_order.h"
 
 namespace zel {
 namespace {

@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/buffered_reader.h"
-#include "tags/byte_stream.h"
+#include "tags/read/buffered_reader.h"
+#include "tags/read/byte_stream.h"
 
 namespace zel {
 

@@ -1,6 +1,6 @@
 #include "tags/ogg_tag.h"
 
-#include "tags/buffered_reader.h"
+#include "tags/read/buffered_reader.h"
 #include "tags/ogg_packets.h"
 #include "tags/vorbis_comment.h"
 

@@ -1,9 +1,9 @@
 // The tags of an Ogg Vorbis or Ogg Opus file: the comment block in its second packet.
 #pragma once
 
-#include "tags/buffered_reader.h"
+#include "tags/read/buffered_reader.h"
 #include "tags/field_text.h"
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel {
 

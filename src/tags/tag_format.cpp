@@ -1,7 +1,7 @@
 #include "tags/tag_format.h"
 
-#include "tags/buffered_reader.h"
-#include "tags/byte_order.h"
+#include "tags/read/buffered_reader.h"
+#include "tags/read/byte_order.h"
 #include "tags/ogg_tag.h"
 
 namespace zel {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel {
 

@@ -1,7 +1,7 @@
 #include "tags/vorbis_comment.h"
 
-#include "tags/byte_order.h"
-#include "tags/stream_text.h"
+#include "tags/read/byte_order.h"
+#include "tags/read/stream_text.h"
 
 namespace zel {
 namespace {

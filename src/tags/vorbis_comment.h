@@ -3,7 +3,7 @@
 // name. Every length is a little-endian 32-bit number before its bytes.
 #pragma once
 
-#include "tags/byte_stream.h"
+#include "tags/read/byte_stream.h"
 #include "tags/field_text.h"
 
 namespace zel {

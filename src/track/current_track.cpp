@@ -1,6 +1,6 @@
-#include "tags/current_track.h"
+#include "track/current_track.h"
 
-#include "tags/track_entry.h"
+#include "track/track_entry.h"
 
 namespace zel {
 namespace {

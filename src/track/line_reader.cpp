@@ -1,4 +1,4 @@
-#include "tags/line_reader.h"
+#include "track/line_reader.h"
 
 #include <cstring>
 

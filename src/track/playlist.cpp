@@ -1,4 +1,4 @@
-#include "tags/playlist.h"
+#include "track/playlist.h"
 
 #include "platform/handles.h"
 #include "platform/heap_buffer.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "tags/line_reader.h"
+#include "track/line_reader.h"
 
 namespace zel {
 

@@ -1,4 +1,4 @@
-#include "tags/track_entry.h"
+#include "track/track_entry.h"
 
 #include "install/install_dir.h"
 #include "platform/platform.h"

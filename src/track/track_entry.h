@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "host/host_command.h"
-#include "tags/playlist.h"
+#include "track/playlist.h"
 
 namespace zel {
 

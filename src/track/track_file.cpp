@@ -2,7 +2,7 @@
 // before the current position.
 #include "host/host_command.h"
 #include "player/player_link.h"
-#include "tags/track_entry.h"
+#include "track/track_entry.h"
 #include "text/answer_text.h"
 
 namespace zel {

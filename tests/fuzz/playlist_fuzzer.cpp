@@ -15,8 +15,8 @@
 
 #include "platform/handles.h"
 #include "platform/sim.h"
-#include "tags/line_reader.h"
-#include "tags/playlist.h"
+#include "track/line_reader.h"
+#include "track/playlist.h"
 
 namespace {
 

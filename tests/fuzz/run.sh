@@ -26,18 +26,18 @@ rm -f "$probe" "$probe.cpp"
 
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
-common=(src/tags/line_reader.cpp src/tags/playlist.cpp src/install/install_dir.cpp
-        src/player/player_link.cpp src/player/player_text.cpp src/tags/track_entry.cpp
-        src/tags/current_track.cpp src/tags/tag_source.cpp src/platform/platform_sim.cpp)
+common=(src/track/line_reader.cpp src/track/playlist.cpp src/install/install_dir.cpp
+        src/player/player_link.cpp src/player/player_text.cpp src/track/track_entry.cpp
+        src/track/current_track.cpp src/tags/read/tag_source.cpp src/platform/platform_sim.cpp)
 declare -A sources=(
   [playlist]="${common[*]}"
   [id3v1]="${common[*]} src/tags/id3v1.cpp src/tags/genres.cpp"
-  [id3v2]="src/tags/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp src/tags/tag_stream.cpp
+  [id3v2]="src/tags/read/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp src/tags/tag_stream.cpp
            src/tags/id3v2_text.cpp src/tags/id3v2.cpp src/tags/genre_text.cpp src/tags/genres.cpp
            src/platform/platform_sim.cpp"
   [tag_formats]="${common[*]} src/tags/field_text.cpp src/text/utf8.cpp
     src/tags/genres.cpp
-    src/tags/buffered_reader.cpp src/tags/byte_stream.cpp src/tags/stream_text.cpp
+    src/tags/read/buffered_reader.cpp src/tags/read/byte_stream.cpp src/tags/read/stream_text.cpp
     src/tags/vorbis_comment.cpp src/tags/flac_tag.cpp src/tags/ogg_packets.cpp src/tags/ogg_tag.cpp
     src/tags/mp4_boxes.cpp src/tags/mp4_tag.cpp src/tags/ape_tag.cpp src/tags/tag_format.cpp"
 )

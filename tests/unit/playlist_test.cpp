@@ -13,8 +13,8 @@
 #include "platform/sim.h"
 #include "sim_fixture.h"
 #include "tag_test_support.h"
-#include "tags/line_reader.h"
-#include "tags/playlist.h"
+#include "track/line_reader.h"
+#include "track/playlist.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tags/field_text.h"
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel::testing {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "tag_bytes.h"
-#include "tags/byte_stream.h"
-#include "tags/stream_text.h"
+#include "tags/read/byte_stream.h"
+#include "tags/read/stream_text.h"
 #include "tags/vorbis_comment.h"
 
 namespace {

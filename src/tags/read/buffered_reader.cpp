@@ -1,4 +1,4 @@
-#include "tags/buffered_reader.h"
+#include "tags/read/buffered_reader.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 namespace zel {
 

@@ -1,4 +1,4 @@
-#include "tags/byte_stream.h"
+#include "tags/read/byte_stream.h"
 
 namespace zel {
 namespace {

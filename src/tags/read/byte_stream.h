@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/buffered_reader.h"
+#include "tags/read/buffered_reader.h"
 
 namespace zel {
 

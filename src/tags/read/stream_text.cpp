@@ -1,4 +1,4 @@
-#include "tags/stream_text.h"
+#include "tags/read/stream_text.h"
 
 namespace zel {
 namespace {

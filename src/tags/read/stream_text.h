@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "tags/byte_stream.h"
+#include "tags/read/byte_stream.h"
 #include "tags/field_text.h"
 
 namespace zel {

@@ -1,4 +1,4 @@
-#include "tags/tag_source.h"
+#include "tags/read/tag_source.h"
 
 #include <cstring>
 
