@@ -1,5 +1,7 @@
 #include "player/clock_text.h"
 
+#include "host/host_command.h"
+
 namespace zel {
 
 std::size_t FormatDecimal(std::int32_t value, char* out, int minDigits) {
@@ -34,6 +36,16 @@ std::size_t FormatClock(std::int32_t seconds, char* out) {
     out[length++] = ':';
     length += FormatDecimal(secs, out + length, 2);
     return length;
+}
+
+void WriteDecimalAnswer(char* data, std::int32_t value) {
+    char text[kDecimalCapacity];
+    WriteText(data, text, FormatDecimal(value, text));
+}
+
+void WriteClockAnswer(char* data, std::int32_t seconds) {
+    char text[kClockCapacity];
+    WriteText(data, text, FormatClock(seconds, text));
 }
 
 }  // namespace zel

@@ -19,4 +19,8 @@ std::size_t FormatDecimal(std::int32_t value, char* out, int minDigits = 1);
 // kClockCapacity bytes. Returns the length.
 std::size_t FormatClock(std::int32_t seconds, char* out);
 
+// Answers value in signed decimal, and seconds as clock text.
+void WriteDecimalAnswer(char* data, std::int32_t value);
+void WriteClockAnswer(char* data, std::int32_t seconds);
+
 }  // namespace zel

@@ -31,6 +31,9 @@ std::int32_t SendPlayerRequest(std::int32_t code, std::int32_t argument);
 // Sends a menu command identifier; the player's result carries no meaning.
 void SendPlayerCommand(std::uint32_t id);
 
+// Sends bytes to the player as copy data of the given kind; returns its answer.
+std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* data, std::uint32_t size);
+
 // Makes the player write its playlist to "winamp.m3u" in its install directory. The
 // message is synchronous, so the file is complete when this returns.
 void FlushPlaylist();

@@ -14,19 +14,14 @@ namespace {
 int AnswerDecimal(char* data, std::int32_t code, std::int32_t argument, std::uint32_t offset = 0) {
     FlushPlaylist();
     const auto result = static_cast<std::uint32_t>(SendPlayerRequest(code, argument)) + offset;
-    char text[kDecimalCapacity];
-    const std::size_t length = FormatDecimal(static_cast<std::int32_t>(result), text);
-    WriteText(data, text, length);
+    WriteDecimalAnswer(data, static_cast<std::int32_t>(result));
     return kResultAnswer;
 }
 
 // Flushes, asks, and answers the result, divided by `unitsPerSecond`, as a clock text.
 int AnswerClock(char* data, std::int32_t argument, std::int32_t unitsPerSecond) {
     FlushPlaylist();
-    const std::int32_t seconds = SendPlayerRequest(kRequestPlayTime, argument) / unitsPerSecond;
-    char text[kClockCapacity];
-    const std::size_t length = FormatClock(seconds, text);
-    WriteText(data, text, length);
+    WriteClockAnswer(data, SendPlayerRequest(kRequestPlayTime, argument) / unitsPerSecond);
     return kResultAnswer;
 }
 

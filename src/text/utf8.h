@@ -15,4 +15,9 @@ std::size_t EncodeUtf8(std::uint32_t codePoint, unsigned char* out);
 // The longest prefix of UTF-8 text, at most limit bytes, that ends on a whole character.
 std::size_t Utf8CutOnCharacter(const char* text, std::size_t size, std::size_t limit);
 
+// Decodes UTF-8 to UTF-16, refusing anything that is not well formed: a stray or missing
+// continuation byte, an overlong form, a surrogate, a value past U+10FFFF. Returns the
+// units written, or -1 for text that is not UTF-8 or does not fit in capacity units.
+std::ptrdiff_t DecodeUtf8(const char* text, std::size_t size, char16_t* out, std::size_t capacity);
+
 }  // namespace zel

@@ -34,4 +34,9 @@ EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry);
 // path) when there is none.
 bool CurrentPlaylistEntry(TrackEntry& entry);
 
+// Answers the path of the entry at a playlist position in the client's encoding, or
+// "NADA" when the playlist ends before it. Where there is no playlist to read at all,
+// leaves the buffer as the client passed it if keepWhenNone, else answers "NADA" too.
+void AnswerEntryPath(char* data, std::int32_t position, bool keepWhenNone);
+
 }  // namespace zel

@@ -6,18 +6,14 @@
 #include "text/answer_text.h"
 
 namespace zel {
-namespace {
-constexpr char kNoEntry[] = "NADA";
-}
-}  // namespace zel
 
-ZEL_HOST_COMMAND(zel_winamp_track_file) {
-    using namespace zel;
-    const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
+void AnswerEntryPath(char* data, std::int32_t position, bool keepWhenNone) {
+    constexpr char kNoEntry[] = "NADA";
     TrackEntry entry;
     switch (LookUpEntry(position, entry)) {
         case EntryLookup::NoPlaylist:
-            break;  // no playlist to read: the buffer stays as the client passed it
+            if (!keepWhenNone) WriteText(data, kNoEntry);
+            break;
         case EntryLookup::Found:
             if (entry.fromPlaylistFile) {
                 WriteAnsiAnswer(data, entry.line, entry.lineLength);
@@ -29,5 +25,13 @@ ZEL_HOST_COMMAND(zel_winamp_track_file) {
             WriteText(data, kNoEntry);
             break;
     }
+}
+
+}  // namespace zel
+
+ZEL_HOST_COMMAND(zel_winamp_track_file) {
+    using namespace zel;
+    // Without a playlist to read, the buffer stays as the client passed it.
+    AnswerEntryPath(data, SendPlayerRequest(kRequestPlaylistPosition, 0), /*keepWhenNone=*/true);
     return kResultAnswer;
 }

@@ -1,0 +1,70 @@
+// Adding a file or a stream to the end of the playlist, and playing what was added. The
+// path travels as zero-terminated UTF-16, so a name the ANSI code page cannot spell is
+// queued whole.
+#include "host/call_argument.h"
+#include "host/host_command.h"
+#include "player/clock_text.h"
+#include "player/control_codes.h"
+#include "player/player_link.h"
+
+namespace zel {
+namespace {
+
+// Queues the argument's file and sets *number to the playlist's length after, which is
+// the new entry's number. False, with the error answered, when nothing was queued.
+bool QueueFile(char* data, std::int32_t* number) {
+    CallArgument argument;
+    ReadCallArgument(data, argument);
+    switch (ClassifyPath(argument)) {
+        case PathKind::Relative:
+            // The player would resolve it in its own current directory, not the script's.
+            AnswerError(data, "give a full path");
+            return false;
+        case PathKind::Missing:
+            // The player would add an entry that cannot play.
+            AnswerError(data, "no such file");
+            return false;
+        case PathKind::Local:
+        case PathKind::Url:
+            break;
+    }
+    if (FindPlayerWindow() == nullptr) {
+        AnswerError(data, kPlayerNotRunning);
+        return false;
+    }
+    argument.text[argument.length] = 0;
+    SendPlayerCopyData(kCopyEnqueueFile, argument.text,
+                       static_cast<std::uint32_t>((argument.length + 1) * sizeof(char16_t)));
+    *number = SendPlayerRequest(kRequestPlaylistLength, 0);
+    if (FindPlayerWindow() == nullptr) {
+        AnswerError(data, kPlayerNotRunning);
+        return false;
+    }
+    if (*number < 1) {
+        // An empty playlist after queueing: the player ignored the message (before 5.3).
+        AnswerError(data, "the player did not add it");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+ZEL_HOST_COMMAND(zel_winamp_enqueue) {
+    std::int32_t number = 0;
+    if (QueueFile(data, &number)) WriteDecimalAnswer(data, number);
+    return kResultAnswer;
+}
+
+ZEL_HOST_COMMAND(zel_winamp_play_file) {
+    std::int32_t number = 0;
+    if (!QueueFile(data, &number)) return kResultAnswer;
+    SendPlayerRequest(kRequestSetPosition, number - 1);
+    SendPlayerCommand(kCommandPlay);
+    if (FindPlayerWindow() == nullptr) return AnswerError(data, kPlayerNotRunning);
+    WriteDecimalAnswer(data, number);
+    return kResultAnswer;
+}
