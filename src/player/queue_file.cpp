@@ -15,6 +15,10 @@ namespace {
 bool QueueFile(char* data, std::int32_t* number) {
     CallArgument argument;
     ReadCallArgument(data, argument);
+    if (!argument.decoded) {
+        AnswerError(data, "the path is not valid text");
+        return false;
+    }
     switch (ClassifyPath(argument)) {
         case PathKind::Relative:
             // The player would resolve it in its own current directory, not the script's.

@@ -12,25 +12,6 @@
 namespace wine_test {
 namespace {
 
-std::wstring widen(const std::string& utf8) {
-    std::wstring wide(utf8.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? n : 0);
-    return wide;
-}
-
-bool write_file_named(const std::string& utf8_path, const std::string& content) {
-    HANDLE file = CreateFileW(widen(utf8_path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                              nullptr) && written == content.size();
-    CloseHandle(file);
-    return ok;
-}
-
 // An MP3-like file: some frames, then an ID3v1 tag with this title.
 std::string with_id3v1_title(const std::string& title) {
     std::string block = "TAG" + title;

@@ -15,9 +15,9 @@
 //                                  (a player that keeps it in its settings directory)
 //
 // Requests answered with the address of a text in this process's memory, as the player
-// answers an entry's path (211, 214) or its settings directory (337, 338). The text is
-// given in UTF-8 and stored zero-terminated, in the code page for 211 and 337, in UTF-16
-// for the others, always below 4 GiB as a 32-bit player's memory is:
+// answers an entry's path (211, 214), its title (212, 213) or its settings directory
+// (337, 338). The text is given in UTF-8 and stored zero-terminated, in the code page for
+// 211, 212 and 337, in UTF-16 for the others, always below 4 GiB as a 32-bit player's memory is:
 //
 //   text.<code>.<arg>=<text>       in memory that goes on after the text
 //   edge_text.<code>.<arg>=<text>  ending at the last byte of a readable page, the next
@@ -32,6 +32,10 @@
 //
 //   REQ <code> <arg>     WM_USER (0x400): lParam, wParam
 //   CMD <id>             WM_COMMAND (0x111): wParam
+//   COPY <kind> <bytes> <text>
+//                        WM_COPYDATA (0x4A): dwData, cbData, and the payload as UTF-8 when
+//                        it is zero-terminated UTF-16 (its units before the zero), else
+//                        "hex:" and its bytes
 //
 // The caption is "Winamp 2.91" unless --title says otherwise; tests change it from outside
 // with SetWindowTextA. WM_CLOSE ends the process; menu command 40001 (close) is only logged.
@@ -108,7 +112,7 @@ std::string stored_text(int code, const std::string& utf8) {
     const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                                           &wide[0], static_cast<int>(wide.size()));
     wide.resize(units > 0 ? units : 0);
-    if (code == 211 || code == 337) {
+    if (code == 211 || code == 212 || code == 337) {
         std::string ansi(wide.size() * 2 + 1, '\0');
         const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
                                               &ansi[0], static_cast<int>(ansi.size()), nullptr, nullptr);
@@ -171,6 +175,29 @@ LRESULT answer_request(int code, int arg) {
     return static_cast<LRESULT>(static_cast<int>(static_cast<unsigned int>(parsed)));
 }
 
+void log_copy_data(const COPYDATASTRUCT* copy) {
+    const auto* bytes = static_cast<const unsigned char*>(copy->lpData);
+    const size_t size = bytes == nullptr ? 0 : copy->cbData;
+    std::string text;
+    if (size >= 2 && size % 2 == 0 && bytes[size - 2] == 0 && bytes[size - 1] == 0) {
+        const auto* units = reinterpret_cast<const wchar_t*>(bytes);
+        const int count = static_cast<int>(size / 2 - 1);
+        std::string utf8(static_cast<size_t>(count) * 3 + 1, '\0');
+        const int n = WideCharToMultiByte(CP_UTF8, 0, units, count, &utf8[0],
+                                          static_cast<int>(utf8.size()), nullptr, nullptr);
+        text = utf8.substr(0, n > 0 ? static_cast<size_t>(n) : 0);
+    } else {
+        static const char kHex[] = "0123456789abcdef";
+        text = "hex:";
+        for (size_t i = 0; i < size; ++i) {
+            text += kHex[bytes[i] >> 4];
+            text += kHex[bytes[i] & 15];
+        }
+    }
+    append_log("COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) + " " +
+               std::to_string(size) + " " + text);
+}
+
 LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_USER:
@@ -178,6 +205,9 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
         case WM_COMMAND:
             append_log("CMD " + std::to_string(static_cast<unsigned int>(wparam)));
             return 0;
+        case WM_COPYDATA:
+            log_copy_data(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+            return TRUE;
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

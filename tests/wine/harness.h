@@ -33,6 +33,9 @@ extern const char* const kWorkDir;      // "C:\\zeltest\\"
 extern const char* const kFixtureDir;   // "C:\\zelfix\\"
 extern const char* const kInstallDir;   // "C:\\zeltest\\wa\\": where the player is installed
 bool make_dirs(const std::string& path);
+std::wstring widen(const std::string& utf8);
+// Writes a file whose name is given in UTF-8 (any script, not only the code page's).
+bool write_file_named(const std::string& utf8_path, const std::string& content);
 bool file_exists(const std::string& path);
 void remove_file(const std::string& path);
 

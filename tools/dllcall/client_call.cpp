@@ -206,11 +206,13 @@ struct GuardedBuffer {
     GuardedBuffer& operator=(const GuardedBuffer&) = delete;
 };
 
+// A text of 900 bytes or more fills the whole buffer with no zero in it, as a broken or
+// hostile client could: the DLL must read no further than the buffer's end.
 void fill_with(char* buffer, const std::string& text) {
     std::memset(buffer, kFill, kClientDataSize);
-    const size_t n = text.size() < kClientDataSize - 1 ? text.size() : kClientDataSize - 1;
+    const size_t n = text.size() < kClientDataSize ? text.size() : kClientDataSize;
     std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
+    if (n < kClientDataSize) buffer[n] = '\0';
 }
 
 void add_error(std::string& errors, const std::string& what) {

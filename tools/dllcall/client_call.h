@@ -73,7 +73,8 @@ struct ClientCall {
 // LoadLibraryA(dll_path), then LoadDll with a client-like record, checked.
 ClientModule client_open(const char* dll_path, uint32_t version = kClientVersion7);
 
-// Calls one export of an open module with `params` in the data buffer (cut to 899 bytes).
+// Calls one export of an open module with `params` in the data buffer; 900 bytes or more
+// fill the buffer whole, without a terminating zero.
 // The result's `load` member is left default; its `error` covers this call only.
 ClientCall client_call_in(const ClientModule& module, const char* export_name,
                           const std::string& params);

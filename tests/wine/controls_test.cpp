@@ -1,0 +1,143 @@
+// The controls that take the script's argument or answer a state, through the real DLL:
+// each call's answer and exactly what the simulated player received. An argument that
+// does not fit must answer "ERR ..." and leave the player's log empty.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace wine_test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+const std::string kQueueDir = std::string(kWorkDir) + "q\\";
+const std::string kSong = kQueueDir + "song.mp3";
+const std::string kLatin = kQueueDir + "\xc3\x9c" "ber.mp3";          // "Über": in code page 1252
+const std::string kJapanese = kQueueDir + "\xe6\x97\xa5\xe6\x9c\xac.mp3";  // in no Western code page
+const std::string kUrl = "http://radio.example/live?x=1";
+
+// The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
+std::string Copy(const std::string& utf8) {
+    return "COPY 1100 " + std::to_string((widen(utf8).size() + 1) * 2) + " " + utf8;
+}
+
+// What a client of the x64 build never is: one that passes the code page's bytes.
+std::string ForAnsiClient(const std::string& ansiAnswer, const std::string& utf8Client) {
+    return kEveryClientGetsUtf8 ? utf8Client : ansiAnswer;
+}
+
+struct Case {
+    const char* name;  // after "zel_winamp_"
+    std::string argument;
+    std::string scenario;
+    std::string answer;
+    Log log;
+    uint32_t version = kClientVersion7;
+};
+
+TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
+    make_dirs(kQueueDir);
+    for (const std::string& file : {kSong, kLatin, kJapanese}) ASSERT_TRUE(write_file_named(file, "x"));
+    const std::string kVolumeErr = "ERR volume must be a whole number from 0 to 100, or +N or -N";
+    const std::string kClockErr = "ERR give a time as seconds, m:ss or h:mm:ss, or +/- one";
+    const std::string kEntryErr = "ERR entry must be a whole number from 1";
+    const std::string kTitleErr = kEntryErr + ", or nothing for the current one";
+    const Case kCases[] = {
+        {"play_state", "", "request.104.0=1", "playing", {"REQ 104 0"}},
+        {"play_state", "", "request.104.0=3", "paused", {"REQ 104 0"}},
+        {"play_state", "", "request.104.0=7", "stopped", {"REQ 104 0"}},
+        {"volume", "", "request.122.-666=128", "50", {"REQ 122 -666"}},
+        {"volume", "", "request.122.-666=2", "1", {"REQ 122 -666"}},
+        {"volume", "", "request.122.-666=300", "100", {"REQ 122 -666"}},
+        {"set_volume", " 50 ", "request.122.-666=128", "50", {"REQ 122 128", "REQ 122 -666"}},
+        {"set_volume", "+10", "request.122.-666=128", "50",
+         {"REQ 122 -666", "REQ 122 153", "REQ 122 -666"}},
+        {"set_volume", "-2147483647", "request.122.-666=255", "100",
+         {"REQ 122 -666", "REQ 122 0", "REQ 122 -666"}},
+        {"set_volume", "101", "", kVolumeErr, {}},
+        {"set_volume", "50%", "", kVolumeErr, {}},
+        {"set_volume", std::string(500, '9'), "", kVolumeErr, {}},
+        {"seek", "1:35", "request.106.95000=0", "00:01:35", {"REQ 106 95000"}},
+        {"seek", "0:01:35", "request.106.95000=0", "00:01:35", {"REQ 106 95000"}},
+        {"seek", "+0:10", "request.105.0=5000", "00:00:15", {"REQ 105 0", "REQ 106 15000"}},
+        {"seek", "-60", "request.105.0=5000", "00:00:00", {"REQ 105 0", "REQ 106 0"}},
+        {"seek", "95", "request.106.95000=-1", "ERR not playing", {"REQ 106 95000"}},
+        {"seek", "95", "request.106.95000=1", "ERR past the end of the track", {"REQ 106 95000"}},
+        {"seek", "1:75", "", kClockErr, {}},
+        {"seek", "1e3", "", kClockErr, {}},
+        {"jump", "5", "request.124.0=12", "5", {"REQ 124 0", "REQ 121 4", "CMD 40045"}},
+        {"jump", "13", "request.124.0=12", "ERR past the end of the playlist", {"REQ 124 0"}},
+        {"jump", "-3", "", kEntryErr, {}},
+        {"jump", "0x10", "", kEntryErr, {}},
+        {"shuffle", "", "request.250.0=1", "on", {"REQ 250 0"}},
+        {"repeat", "", "request.251.0=0", "off", {"REQ 251 0"}},
+        {"set_shuffle", "ON", "request.250.0=1", "on", {"REQ 252 1", "REQ 250 0"}},
+        {"set_repeat", "0", "request.251.0=0", "off", {"REQ 253 0", "REQ 251 0"}},
+        {"set_repeat", "yes", "", "ERR give on or off", {}},
+        {"entry_file", "3", "text.214.2=" + kJapanese, kJapanese, {"REQ 214 2"}},
+        {"entry_file", "", "request.125.0=99999\ntext.214.99999=" + kSong, kSong,
+         {"REQ 125 0", "REQ 214 99999"}},
+        {"entry_file", "0", "", kTitleErr, {}},
+        {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9 - Halo", "Beyonc\xc3\xa9 - Halo",
+         {"REQ 213 1"}},
+        {"entry_title", "", "request.125.0=0\nrequest.213.0=1\ntext.212.0=Sigur R\xc3\xb3s - Glos\xc3\xb3li",
+         "Sigur R\xc3\xb3s - Glos\xc3\xb3li", {"REQ 125 0", "REQ 213 0", "REQ 212 0"}},
+        {"entry_title", "9", "", "n/a", {"REQ 213 8", "REQ 212 8"}},
+        {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9", ForAnsiClient("Beyonc\xe9", "Beyonc\xc3\xa9"),
+         {"REQ 213 1"}, kClientVersion6},
+        {"enqueue", "  " + kSong + "\t", "request.124.0=7", "7", {Copy(kSong), "REQ 124 0"}},
+        {"enqueue", kJapanese, "request.124.0=8", "8", {Copy(kJapanese), "REQ 124 0"}},
+        {"enqueue", kUrl, "request.124.0=9", "9", {Copy(kUrl), "REQ 124 0"}},
+        {"enqueue", kQueueDir + "\xdc" "ber.mp3", "request.124.0=7",
+         ForAnsiClient("7", "ERR the path is not valid text"),
+         kEveryClientGetsUtf8 ? Log{} : Log{Copy(kLatin), "REQ 124 0"}, kClientVersion6},
+        {"enqueue", "song.mp3", "", "ERR give a full path", {}},
+        {"enqueue", kQueueDir + "missing.mp3", "", "ERR no such file", {}},
+        {"enqueue", kQueueDir, "", "ERR no such file", {}},
+        {"enqueue", kQueueDir + "*.mp3", "", "ERR no such file", {}},
+        {"enqueue", kSong + "\xff", "", "ERR the path is not valid text", {}},
+        {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
+        {"play_file", kLatin, "request.124.0=7", "7",
+         {Copy(kLatin), "REQ 124 0", "REQ 121 6", "CMD 40045"}},
+        {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
+         {Copy(kSong), "REQ 124 0"}},
+    };
+    for (const auto& c : kCases) {
+        const std::string what = std::string(c.name) + "(" + c.argument.substr(0, 40) + ")";
+        const PlayerCall result = call_with_player(std::string("zel_winamp_") + c.name,
+                                                   c.scenario + "\n", c.argument, c.version);
+        EXPECT_TRUE(result.call.ok()) << what << ": " << result.call.error;
+        EXPECT_EQ(result.call.result, 3) << what;
+        EXPECT_EQ(result.call.answer, c.answer) << what;
+        EXPECT_EQ(result.messages, c.log) << what;
+    }
+}
+
+TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer) {
+    stop_shared_player();
+    remove_file(std::string(kInstallDir) + "winamp.m3u");
+    const struct {
+        const char* name;
+        const char* argument;
+        const char* answer;
+    } kCases[] = {
+        {"play_state", "", "not running"}, {"volume", "", "0"}, {"shuffle", "", "off"},
+        {"repeat", "", "off"}, {"entry_title", "1", "n/a"}, {"entry_file", "1", "NADA"},
+        {"set_volume", "50", "ERR player not running"}, {"seek", "1:00", "ERR player not running"},
+        {"jump", "1", "ERR player not running"}, {"set_shuffle", "on", "ERR player not running"},
+        {"set_repeat", "off", "ERR player not running"},
+        {"enqueue", kUrl.c_str(), "ERR player not running"},
+        {"play_file", kUrl.c_str(), "ERR player not running"},
+    };
+    for (const auto& c : kCases) {
+        const ClientCall result = call(std::string("zel_winamp_") + c.name, c.argument);
+        EXPECT_TRUE(result.ok()) << c.name << ": " << result.error;
+        EXPECT_EQ(result.answer, c.answer) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace wine_test
