@@ -19,9 +19,10 @@ bool CallLoadDll(HMODULE module) {
     return record[kKeep] == 0;
 }
 
-std::string CallCommand(CommandFn fn, int* result) {
+std::string CallCommand(CommandFn fn, int* result, const char* argument) {
     char data[kDataSize];
     std::memset(data, 0, sizeof data);
+    std::strncpy(data, argument, kDataSize - 1);
     *result = fn(nullptr, nullptr, data, nullptr, FALSE, FALSE);
     data[kDataSize - 1] = 0;
     return data;

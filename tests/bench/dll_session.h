@@ -19,9 +19,9 @@ constexpr size_t kDataSize = 900;
 // DLL cleared it.
 bool CallLoadDll(HMODULE module);
 
-// Calls one command with an empty 900-byte buffer and returns the answer as text;
-// result receives the command's return value.
-std::string CallCommand(CommandFn fn, int* result);
+// Calls one command with a 900-byte buffer holding the argument (empty by default) and
+// returns the answer as text; result receives the command's return value.
+std::string CallCommand(CommandFn fn, int* result, const char* argument = "");
 
 // Exported command names (every export but LoadDll).
 std::vector<std::string> CommandNames(HMODULE module);

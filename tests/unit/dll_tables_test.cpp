@@ -49,8 +49,13 @@ const char* const kExpectedExports[] = {
     // the best tag of the track file
     "zel_winamp_tag_title", "zel_winamp_tag_artist", "zel_winamp_tag_album",
     "zel_winamp_tag_year", "zel_winamp_tag_comment", "zel_winamp_tag_genre",
+    // states, controls with a value, any entry, queueing a file
+    "zel_winamp_play_state", "zel_winamp_volume", "zel_winamp_set_volume", "zel_winamp_seek",
+    "zel_winamp_jump", "zel_winamp_shuffle", "zel_winamp_repeat", "zel_winamp_set_shuffle",
+    "zel_winamp_set_repeat", "zel_winamp_entry_file", "zel_winamp_entry_title",
+    "zel_winamp_enqueue", "zel_winamp_play_file",
 };
-static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 57, "LoadDll and 56 commands");
+static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 70, "LoadDll and 69 commands");
 
 const char* const kAllowedImports[] = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"};
 

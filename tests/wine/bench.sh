@@ -58,6 +58,8 @@ bench_arch() {
     echo "  ReadFile of the same 8 MB in 64 KiB blocks. Tag: id3_artist / track_file, same entry."
     echo "  Named entry: track_file with the player answering request 214, at entry 100,000 of a"
     echo "  100,000-entry playlist against entry 1 of a one-entry playlist."
+    echo "  entry_file, entry_title: entry 100000 against entry 1, each named by the player (its"
+    echo "  path by request 214, its title by 213)."
     echo "  ID3v2: tag_title on an ID3v2-only file whose 2 MB picture precedes the title. M4A:"
     echo "  tag_title on an MP4 file whose moov follows 50 MB of (sparse) mdat. FLAC: tag_title on"
     echo "  a FLAC file whose 2 MB picture block precedes its comments. Each against id3_title on"
