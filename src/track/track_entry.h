@@ -30,8 +30,12 @@ struct TrackEntry {
 // and no playlist file could be opened; PastEnd when the file ended before the entry.
 EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry);
 
-// Asks the player for its position, then looks up the entry there. False (and an empty
-// path) when there is none.
+// Asks the player for its position, then looks up the entry there. Where the player
+// stops answering part-way, the lookup is made again as without a player, so that no
+// answer mixes what the player said with what the files say without it.
+EntryLookup LookUpCurrentEntry(TrackEntry& entry);
+
+// The same, for callers that need a path: false (and an empty path) when there is none.
 bool CurrentPlaylistEntry(TrackEntry& entry);
 
 }  // namespace zel

@@ -1,7 +1,6 @@
 // zel_winamp_track_file: the current track's path, or "NADA" when the playlist ends
 // before the current position.
 #include "host/host_command.h"
-#include "player/player_link.h"
 #include "track/track_entry.h"
 #include "text/answer_text.h"
 
@@ -13,9 +12,8 @@ constexpr char kNoEntry[] = "NADA";
 
 ZEL_HOST_COMMAND(zel_winamp_track_file) {
     using namespace zel;
-    const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
     TrackEntry entry;
-    switch (LookUpEntry(position, entry)) {
+    switch (LookUpCurrentEntry(entry)) {
         case EntryLookup::NoPlaylist:
             break;  // no playlist to read: the buffer stays as the client passed it
         case EntryLookup::Found:
