@@ -21,10 +21,18 @@ using WindowHandle = void*;
 // The first top-level window of this class, or null. No title is matched.
 WindowHandle FindWindowByClass(const char* className);
 
-// Sends a message synchronously and returns the window's 32-bit result (0 for a null
-// window, which the system delivers nowhere).
-std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message,
-                               std::uintptr_t wParam, std::intptr_t lParam);
+// Sends a message and waits at most timeoutMs for the window to handle it
+// (SendMessageTimeout with SMTO_ABORTIFHUNG). True, with the window's 32-bit result, when
+// it was handled in time; false, with 0, when the wait ran out (the window still handles
+// the message later), when the system counts the window's thread as hung (then without
+// waiting at all), or when the window is gone.
+bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result);
+
+// The same for a WM_COPYDATA message: `size` bytes at `bytes`, tagged with `kind`
+// (dwData), copied by the system into the window's process. No sender window is named.
+bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+                             std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result);
 
 // Copies at most maxCount - 1 bytes of the window's caption into buffer and ends it with
 // a zero byte; returns the number of bytes copied (0 for a null window).
@@ -32,6 +40,12 @@ int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount);
 
 // The same in UTF-16 (GetWindowTextW): at most maxCount - 1 units and a zero.
 int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount);
+
+// ---- Time -----------------------------------------------------------------------
+
+// Milliseconds since the system started, wrapping at 2^32 (GetTickCount, which every
+// Windows has): differences taken as unsigned 32-bit numbers are right across the wrap.
+std::uint32_t TickMilliseconds();
 
 // ---- Text -----------------------------------------------------------------------
 

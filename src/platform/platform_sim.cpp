@@ -25,6 +25,8 @@ struct Window {
     RequestHandler onRequest;
     std::u16string wideCaption;  // set by SetWideCaption; else made from caption
     bool hasWideCaption = false;
+    std::uint32_t answerMs = 0;
+    bool hung = false;
 };
 
 struct Value {
@@ -35,6 +37,9 @@ struct Value {
 struct Desktop {
     std::vector<Window> windows;
     std::vector<Message> messages;
+    std::vector<std::string> copyData;
+    std::vector<std::uint32_t> sendWaits;
+    std::uint32_t clock = 0;
     std::map<std::string, std::map<std::string, Value>> registry;
     std::vector<std::uint32_t> keyRights;
     std::vector<StartedProcess> processes;
@@ -59,11 +64,12 @@ void* HandleOf(int index) { return reinterpret_cast<void*>(static_cast<std::uint
 int IndexOf(void* handle) { return static_cast<int>(reinterpret_cast<std::uintptr_t>(handle)) - 1; }
 
 constexpr std::uint32_t kMessageUser = 0x0400;
+constexpr std::uint32_t kMessageCopyData = 0x004A;
 
 
 int AddWindow(const std::string& className, const std::string& caption, RequestHandler onRequest) {
     auto& windows = TheDesktop().windows;
-    windows.push_back({className, caption, std::move(onRequest), {}, false});
+    windows.push_back({className, caption, std::move(onRequest), {}, false, 0, false});
     return static_cast<int>(windows.size()) - 1;
 }
 
@@ -107,6 +113,16 @@ void RemoveAllWindows() { TheDesktop().windows.clear(); }
 
 const std::vector<Message>& Messages() { return TheDesktop().messages; }
 void ClearMessages() { TheDesktop().messages.clear(); }
+const std::vector<std::string>& CopyDataPayloads() { return TheDesktop().copyData; }
+
+void SetAnswerTime(int window, std::uint32_t milliseconds) {
+    TheDesktop().windows.at(static_cast<std::size_t>(window)).answerMs = milliseconds;
+}
+void SetHung(int window, bool hung) {
+    TheDesktop().windows.at(static_cast<std::size_t>(window)).hung = hung;
+}
+void AdvanceClock(std::uint32_t milliseconds) { TheDesktop().clock += milliseconds; }
+const std::vector<std::uint32_t>& SendWaits() { return TheDesktop().sendWaits; }
 
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
                       const std::string& bytes) {
@@ -203,15 +219,54 @@ WindowHandle FindWindowByClass(const char* className) {
     return nullptr;
 }
 
-std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                               std::intptr_t lParam) {
+namespace {
+
+// Delivers a message within the wait given, as SendMessageTimeout does.
+bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t timeoutMs,
+             std::int32_t* result) {
     auto& desktop = TheDesktop();
+    *result = 0;
+    desktop.sendWaits.push_back(timeoutMs);
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(desktop.windows.size())) return 0;
-    desktop.messages.push_back({index, message, wParam, lParam});
-    const auto& onRequest = desktop.windows[static_cast<std::size_t>(index)].onRequest;
-    if (message != sim::kMessageUser || !onRequest) return 0;
-    return onRequest(static_cast<std::int32_t>(lParam), static_cast<std::int32_t>(wParam));
+    if (window == nullptr || index >= static_cast<int>(desktop.windows.size())) return false;
+    const sim::Window& target = desktop.windows[static_cast<std::size_t>(index)];
+    if (target.hung) return false;
+    desktop.messages.push_back(message);
+    if (target.answerMs > timeoutMs) {
+        desktop.clock += timeoutMs;
+        return false;
+    }
+    desktop.clock += target.answerMs;
+    if (message.message == sim::kMessageUser && target.onRequest) {
+        *result = target.onRequest(static_cast<std::int32_t>(message.lParam),
+                                   static_cast<std::int32_t>(message.wParam));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
+    return Deliver(window, {sim::IndexOf(window), message, wParam, lParam}, timeoutMs, result);
+}
+
+bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+                             std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result) {
+    auto& desktop = TheDesktop();
+    const std::size_t logged = desktop.messages.size();
+    const auto slot = static_cast<std::intptr_t>(desktop.copyData.size());
+    const bool handled = Deliver(window, {sim::IndexOf(window), sim::kMessageCopyData, kind, slot},
+                                 timeoutMs, result);
+    // The bytes are kept for a message that reached the window, handled in time or not.
+    if (desktop.messages.size() != logged) {
+        desktop.copyData.emplace_back(static_cast<const char*>(bytes), size);
+    }
+    return handled;
+}
+
+std::uint32_t TickMilliseconds() {
+    return TheDesktop().clock;
 }
 
 int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {

@@ -12,11 +12,28 @@ WindowHandle FindWindowByClass(const char* className) {
     return FindWindowA(className, nullptr);
 }
 
-std::int32_t SendWindowMessage(WindowHandle window, std::uint32_t message,
-                               std::uintptr_t wParam, std::intptr_t lParam) {
-    const LRESULT result = SendMessageA(static_cast<HWND>(window), message,
-                                        static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
-    return static_cast<std::int32_t>(result);
+bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
+    DWORD_PTR answer = 0;
+    const LRESULT handled =
+        SendMessageTimeoutA(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
+                            static_cast<LPARAM>(lParam), SMTO_ABORTIFHUNG, timeoutMs, &answer);
+    *result = handled != 0 ? static_cast<std::int32_t>(answer) : 0;
+    return handled != 0;
+}
+
+bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+                             std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result) {
+    COPYDATASTRUCT copy;
+    copy.dwData = static_cast<ULONG_PTR>(kind);
+    copy.cbData = size;
+    copy.lpData = const_cast<void*>(bytes);
+    return SendWindowMessageTimed(window, WM_COPYDATA, 0, reinterpret_cast<std::intptr_t>(&copy),
+                                  timeoutMs, result);
+}
+
+std::uint32_t TickMilliseconds() {
+    return GetTickCount();
 }
 
 int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {

@@ -34,8 +34,21 @@ void SetWideCaption(int window, const std::u16string& caption);
 // set, every conversion to or from it fails, as a broken system conversion would.
 void SetConversionsFail(bool failing);
 
+// Every message delivered, in order. A WM_COPYDATA message is logged with its kind as
+// wParam and, as lParam, the index of its bytes in CopyDataPayloads().
 const std::vector<Message>& Messages();
 void ClearMessages();
+const std::vector<std::string>& CopyDataPayloads();
+
+// Simulated time, the tick count the library reads. A window takes its answer time to
+// handle each message; one it cannot handle within the wait it is given is delivered all
+// the same (it is handled later) and the whole wait passes. A window whose thread counts
+// as hung gets nothing, and a send to it returns at once.
+void SetAnswerTime(int window, std::uint32_t milliseconds);
+void SetHung(int window, bool hung);
+void AdvanceClock(std::uint32_t milliseconds);
+// The wait each send allowed, in order, whether or not it delivered.
+const std::vector<std::uint32_t>& SendWaits();
 
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
                       const std::string& bytes);

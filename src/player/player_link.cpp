@@ -1,37 +1,61 @@
 #include "player/player_link.h"
 
+#include "host/call_allowance.h"
+
 namespace zel {
 namespace {
 constexpr std::uint32_t kMessageUser = 0x0400;     // WM_USER
 constexpr std::uint32_t kMessageCommand = 0x0111;  // WM_COMMAND
-constexpr std::uint32_t kMessageCopyData = 0x004A; // WM_COPYDATA
 
-// COPYDATASTRUCT: the system copies the bytes into the receiving process.
-struct CopyData {
-    std::uintptr_t kind;
-    std::uint32_t size;
-    const void* data;
-};
+// Sends one message through `send` with what is left of the call's allowance. A player
+// that does not answer in time (or that the system counts as hung) ends the call's
+// dealings with it.
+template <typename Send>
+std::int32_t SendWithinAllowance(Send send) {
+    const platform::WindowHandle window = FindPlayerWindow();
+    const std::uint32_t left = CallAllowanceLeft();
+    if (window == nullptr || left == 0) return 0;
+    std::int32_t result = 0;
+    if (!send(window, left, &result)) {
+        GiveUpWaiting();
+        return 0;
+    }
+    return result;
+}
+
+std::int32_t SendPlayerMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    return SendWithinAllowance([&](platform::WindowHandle window, std::uint32_t left,
+                                   std::int32_t* result) {
+        return platform::SendWindowMessageTimed(window, message, wParam, lParam, left, result);
+    });
+}
+
 }  // namespace
 
 platform::WindowHandle FindPlayerWindow() {
+    if (PlayerWentSilent()) return nullptr;
     return platform::FindWindowByClass(kPlayerWindowClass);
+}
+
+bool PlayerWentSilent() {
+    return CallAllowanceLeft() == 0;
 }
 
 std::int32_t SendPlayerRequest(std::int32_t code, std::int32_t argument) {
     // The argument travels in wParam as the same 32 bits the player reads back.
     const auto wParam = static_cast<std::uintptr_t>(static_cast<std::uint32_t>(argument));
-    return platform::SendWindowMessage(FindPlayerWindow(), kMessageUser, wParam, code);
+    return SendPlayerMessage(kMessageUser, wParam, code);
 }
 
 void SendPlayerCommand(std::uint32_t id) {
-    platform::SendWindowMessage(FindPlayerWindow(), kMessageCommand, id, 0);
+    SendPlayerMessage(kMessageCommand, id, 0);
 }
 
-std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* data, std::uint32_t size) {
-    const CopyData copy = {kind, size, data};
-    return platform::SendWindowMessage(FindPlayerWindow(), kMessageCopyData, 0,
-                                       reinterpret_cast<std::intptr_t>(&copy));
+std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* bytes, std::uint32_t size) {
+    return SendWithinAllowance([&](platform::WindowHandle window, std::uint32_t left,
+                                   std::int32_t* result) {
+        return platform::SendWindowCopyDataTimed(window, kind, bytes, size, left, result);
+    });
 }
 
 void FlushPlaylist() {

@@ -1,6 +1,8 @@
 // Talking to the player: its main window is found by class for every message (never
-// cached, so a restarted player is found again), and every message is sent
-// synchronously.
+// cached, so a restarted player is found again), and every message waits for the
+// player's answer within what is left of the call's allowance. Once the player has
+// failed to answer in time, the rest of the call sees no player at all: it sends nothing
+// more and answers as it does when no player runs.
 #pragma once
 
 #include <cstdint>
@@ -23,19 +25,27 @@ constexpr std::int32_t kRequestEntryPath = 214;      // the same in UTF-16
 constexpr std::int32_t kRequestSettingsDirAnsi = 337;
 constexpr std::int32_t kRequestSettingsDir = 338;    // UTF-16, from player version 5.3 on
 
+// The player's window; null when none exists or the player has failed to answer in time
+// during this call.
 platform::WindowHandle FindPlayerWindow();
 
-// The player's answer to a request; 0 when no player runs.
+// True once a message of this call went unanswered in time: what the call learned from
+// the player before then is to be dropped, not mixed with what it does without one.
+bool PlayerWentSilent();
+
+// The player's answer to a request; 0 when no player runs or it does not answer in time.
 std::int32_t SendPlayerRequest(std::int32_t code, std::int32_t argument);
 
-// Sends a menu command identifier; the player's result carries no meaning.
+// Sends a menu command identifier; the player's result carries no meaning. A command
+// whose handling outlasts the wait (the player shows a dialog) is still carried out.
 void SendPlayerCommand(std::uint32_t id);
 
-// Sends bytes to the player as copy data of the given kind; returns its answer.
-std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* data, std::uint32_t size);
+// Sends `size` bytes to the player as WM_COPYDATA tagged with `kind`; the player's answer,
+// 0 when it does not answer in time.
+std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* bytes, std::uint32_t size);
 
 // Makes the player write its playlist to "winamp.m3u" in its install directory. The
-// message is synchronous, so the file is complete when this returns.
+// file is complete when the player has answered.
 void FlushPlaylist();
 
 }  // namespace zel

@@ -12,22 +12,16 @@
 namespace zel {
 namespace {
 
-// The playlist position the argument names, or the current one for no argument. False,
-// with the error answered, for anything else.
-bool EntryPosition(char* data, std::int32_t* position) {
+// The entry number the argument names (from 1), or 0 for no argument: the current entry.
+// False, with the error answered, for anything else.
+bool EntryNumber(char* data, std::int32_t* number) {
     CallArgument argument;
     ReadCallArgument(data, argument);
-    if (IsEmptyArgument(argument)) {
-        *position = SendPlayerRequest(kRequestPlaylistPosition, 0);
-        return true;
-    }
-    std::int32_t number = 0;
-    if (!ParseWholeNumber(argument, &number) || number < 1) {
-        AnswerError(data, "entry must be a whole number from 1, or nothing for the current one");
-        return false;
-    }
-    *position = number - 1;
-    return true;
+    *number = 0;
+    if (IsEmptyArgument(argument)) return true;
+    if (ParseWholeNumber(argument, number) && *number >= 1) return true;
+    AnswerError(data, "entry must be a whole number from 1, or nothing for the current one");
+    return false;
 }
 
 // Keeps the first capacity - 1 characters of a text the player answered with its length.
@@ -42,14 +36,19 @@ std::size_t Kept(std::ptrdiff_t length, std::size_t capacity) {
 using namespace zel;
 
 ZEL_HOST_COMMAND(zel_winamp_entry_file) {
-    std::int32_t position = 0;
-    if (EntryPosition(data, &position)) AnswerEntryPath(data, position, /*keepWhenNone=*/false);
+    std::int32_t number = 0;
+    if (!EntryNumber(data, &number)) return kResultAnswer;
+    TrackEntry entry;
+    const EntryLookup found = number == 0 ? LookUpCurrentEntry(entry) : LookUpEntry(number - 1, entry);
+    AnswerEntryPath(data, found, entry, /*keepWhenNone=*/false);
     return kResultAnswer;
 }
 
 ZEL_HOST_COMMAND(zel_winamp_entry_title) {
-    std::int32_t position = 0;
-    if (!EntryPosition(data, &position)) return kResultAnswer;
+    std::int32_t number = 0;
+    if (!EntryNumber(data, &number)) return kResultAnswer;
+    const std::int32_t position =
+        number == 0 ? SendPlayerRequest(kRequestPlaylistPosition, 0) : number - 1;
     char16_t wide[kDataCapacity];
     const std::ptrdiff_t units = AskPlayerText(kRequestEntryTitle, position, wide, kDataCapacity);
     if (units > 0) {

@@ -102,9 +102,15 @@ EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry) {
     return ReadEntryFromPlaylistFile(position, entry);
 }
 
+EntryLookup LookUpCurrentEntry(TrackEntry& entry) {
+    const bool silentBefore = PlayerWentSilent();
+    const EntryLookup found = LookUpEntry(SendPlayerRequest(kRequestPlaylistPosition, 0), entry);
+    if (silentBefore || !PlayerWentSilent()) return found;
+    return LookUpEntry(0, entry);  // the position a missing player answers
+}
+
 bool CurrentPlaylistEntry(TrackEntry& entry) {
-    const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
-    if (LookUpEntry(position, entry) == EntryLookup::Found && entry.length != 0) return true;
+    if (LookUpCurrentEntry(entry) == EntryLookup::Found && entry.length != 0) return true;
     entry.path[0] = 0;
     entry.length = 0;
     return false;

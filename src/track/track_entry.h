@@ -30,13 +30,17 @@ struct TrackEntry {
 // and no playlist file could be opened; PastEnd when the file ended before the entry.
 EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry);
 
-// Asks the player for its position, then looks up the entry there. False (and an empty
-// path) when there is none.
+// Asks the player for its position, then looks up the entry there. Where the player
+// stops answering part-way, the lookup is made again as without a player, so that no
+// answer mixes what the player said with what the files say without it.
+EntryLookup LookUpCurrentEntry(TrackEntry& entry);
+
+// The same, for callers that need a path: false (and an empty path) when there is none.
 bool CurrentPlaylistEntry(TrackEntry& entry);
 
-// Answers the path of the entry at a playlist position in the client's encoding, or
-// "NADA" when the playlist ends before it. Where there is no playlist to read at all,
-// leaves the buffer as the client passed it if keepWhenNone, else answers "NADA" too.
-void AnswerEntryPath(char* data, std::int32_t position, bool keepWhenNone);
+// Answers a looked-up entry's path in the client's encoding, or "NADA" when the playlist
+// ended before it. Where there was no playlist to read at all, leaves the buffer as the
+// client passed it if keepWhenNone, else answers "NADA" too.
+void AnswerEntryPath(char* data, EntryLookup found, const TrackEntry& entry, bool keepWhenNone);
 
 }  // namespace zel

@@ -1,16 +1,14 @@
 // zel_winamp_track_file: the current track's path, or "NADA" when the playlist ends
 // before the current position.
 #include "host/host_command.h"
-#include "player/player_link.h"
 #include "track/track_entry.h"
 #include "text/answer_text.h"
 
 namespace zel {
 
-void AnswerEntryPath(char* data, std::int32_t position, bool keepWhenNone) {
+void AnswerEntryPath(char* data, EntryLookup found, const TrackEntry& entry, bool keepWhenNone) {
     constexpr char kNoEntry[] = "NADA";
-    TrackEntry entry;
-    switch (LookUpEntry(position, entry)) {
+    switch (found) {
         case EntryLookup::NoPlaylist:
             if (!keepWhenNone) WriteText(data, kNoEntry);
             break;
@@ -32,6 +30,7 @@ void AnswerEntryPath(char* data, std::int32_t position, bool keepWhenNone) {
 ZEL_HOST_COMMAND(zel_winamp_track_file) {
     using namespace zel;
     // Without a playlist to read, the buffer stays as the client passed it.
-    AnswerEntryPath(data, SendPlayerRequest(kRequestPlaylistPosition, 0), /*keepWhenNone=*/true);
+    TrackEntry entry;
+    AnswerEntryPath(data, LookUpCurrentEntry(entry), entry, /*keepWhenNone=*/true);
     return kResultAnswer;
 }

@@ -27,7 +27,7 @@ rm -f "$probe" "$probe.cpp"
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
 common=(src/track/line_reader.cpp src/track/playlist.cpp src/install/install_dir.cpp
-        src/player/player_link.cpp src/player/player_text.cpp src/track/track_entry.cpp
+        src/host/call_allowance.cpp src/player/player_link.cpp src/player/player_text.cpp src/track/track_entry.cpp
         src/track/current_track.cpp src/tags/read/tag_source.cpp src/platform/platform_sim.cpp)
 declare -A sources=(
   [playlist]="${common[*]}"

@@ -11,32 +11,32 @@
 
 extern "C" void ZEL_STDCALL LoadDll(void* record);
 
-#define ZEL_DECLARE_PLAYER_COMMAND(name, id, flush) ZEL_HOST_COMMAND(zel_winamp_##name);
+#define ZEL_DECLARE_PLAYER_COMMAND(name, id, flush) ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_##name);
 ZEL_PLAYER_COMMANDS(ZEL_DECLARE_PLAYER_COMMAND)
 #undef ZEL_DECLARE_PLAYER_COMMAND
 
-ZEL_HOST_COMMAND(zel_winamp_track_length);
-ZEL_HOST_COMMAND(zel_winamp_track_play_pos);
-ZEL_HOST_COMMAND(zel_winamp_playlist_tracks);
-ZEL_HOST_COMMAND(zel_winamp_playlist_pos);
-ZEL_HOST_COMMAND(zel_winamp_track_samplerate);
-ZEL_HOST_COMMAND(zel_winamp_track_bitrate);
-ZEL_HOST_COMMAND(zel_winamp_track_channels);
-ZEL_HOST_COMMAND(zel_winamp_track_name);
-ZEL_HOST_COMMAND(zel_winamp_start);
-ZEL_HOST_COMMAND(zel_winamp_track_file);
-ZEL_HOST_COMMAND(zel_winamp_id3_title);
-ZEL_HOST_COMMAND(zel_winamp_id3_artist);
-ZEL_HOST_COMMAND(zel_winamp_id3_album);
-ZEL_HOST_COMMAND(zel_winamp_id3_year);
-ZEL_HOST_COMMAND(zel_winamp_id3_comment);
-ZEL_HOST_COMMAND(zel_winamp_id3_genre);
-ZEL_HOST_COMMAND(zel_winamp_tag_title);
-ZEL_HOST_COMMAND(zel_winamp_tag_artist);
-ZEL_HOST_COMMAND(zel_winamp_tag_album);
-ZEL_HOST_COMMAND(zel_winamp_tag_year);
-ZEL_HOST_COMMAND(zel_winamp_tag_comment);
-ZEL_HOST_COMMAND(zel_winamp_tag_genre);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_length);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_play_pos);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_playlist_tracks);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_playlist_pos);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_samplerate);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_bitrate);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_channels);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_name);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_start);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_track_file);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_title);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_artist);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_album);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_year);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_comment);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_id3_genre);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_title);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_artist);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_album);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_year);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_comment);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_genre);
 
 namespace zel::testing {
 

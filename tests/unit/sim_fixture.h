@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/call_allowance.h"
 #include "host/client_version.h"
 #include "platform/sim.h"
 
@@ -11,10 +12,12 @@ namespace zel::testing {
 
 class SimTest : public ::testing::Test {
 protected:
-    // A freshly loaded library: no client version yet, so answers are passed through.
+    // A freshly loaded library: no client version yet, so answers are passed through, and
+    // a call with its whole allowance of waiting.
     void SetUp() override {
         sim::Reset();
         RememberClientVersion(0);
+        BeginCall();
     }
     void TearDown() override {
         EXPECT_EQ(sim::OpenFiles(), 0) << "a file handle was left open";

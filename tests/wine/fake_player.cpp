@@ -27,6 +27,16 @@
 //
 // Every answer travels as a 32-bit player's does: its 32 bits, sign-extended.
 //
+// How the player behaves, for the tests of a player that is slow, hung or busy in a dialog:
+//
+//   delay_ms=<n>                   handle every message n milliseconds late
+//   hang=1                         stop reading messages (within a tenth of a second, or
+//                                  inside the next one that comes) for as long as the line
+//                                  stays in the scenario
+//   dialog.<id>=<ms>               on menu command id, run a modal message loop for ms
+//                                  milliseconds before returning, as a dialog does: the
+//                                  loop still answers the messages sent meanwhile
+//
 // Log file, one line per message, appended and closed before the message returns (the
 // sender waits for the reply, so the line is on disk when its SendMessage returns):
 //
@@ -36,6 +46,7 @@
 //                        WM_COPYDATA (0x4A): dwData, cbData, and the payload as UTF-8 when
 //                        it is zero-terminated UTF-16 (its units before the zero), else
 //                        "hex:" and its bytes
+//   END <id>             a command's modal loop (dialog.<id>) has ended
 //
 // The caption is "Winamp 2.91" unless --title says otherwise; tests change it from outside
 // with SetWindowTextA. WM_CLOSE ends the process; menu command 40001 (close) is only logged.
@@ -198,14 +209,58 @@ void log_copy_data(const COPYDATASTRUCT* copy) {
                std::to_string(size) + " " + text);
 }
 
+int scenario_number(const std::string& key) {
+    std::string value;
+    return scenario_value(key, &value) ? std::atoi(value.c_str()) : 0;
+}
+
+// A hung player reads no message while the scenario says so.
+void hang_while_told() {
+    while (scenario_number("hang") != 0) Sleep(20);
+}
+
+// A slow or hung player: late for every message, or not reading any while hung.
+void behave_before_answering() {
+    const int delay = scenario_number("delay_ms");
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
+    hang_while_told();
+}
+
+// A dialog's modal loop: messages sent to the player meanwhile are handled from here.
+void run_modal_loop(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (DWORD spent = 0; spent < milliseconds; spent = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - spent, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+void run_command(unsigned int id) {
+    append_log("CMD " + std::to_string(id));
+    const int dialog = scenario_number("dialog." + std::to_string(id));
+    if (dialog <= 0) return;
+    run_modal_loop(static_cast<DWORD>(dialog));
+    append_log("END " + std::to_string(id));
+}
+
 LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_USER:
+            behave_before_answering();
             return answer_request(static_cast<int>(lparam), static_cast<int>(wparam));
         case WM_COMMAND:
-            append_log("CMD " + std::to_string(static_cast<unsigned int>(wparam)));
+            behave_before_answering();
+            run_command(static_cast<unsigned int>(wparam));
+            return 0;
+        case WM_TIMER:
+            hang_while_told();
             return 0;
         case WM_COPYDATA:
+            behave_before_answering();
             log_copy_data(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
             return TRUE;
         case WM_CLOSE:
@@ -257,6 +312,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Looks at the scenario now and then, so that a player told to hang does so without
+    // being sent anything first.
+    SetTimer(window, 1, 100, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

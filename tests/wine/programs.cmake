@@ -29,7 +29,9 @@ zel_windows_program(wine_tests
   tests/wine/harness_test.cpp
   tests/wine/text_test.cpp
   tests/wine/entry_test.cpp
-  tests/wine/controls_test.cpp)
+  tests/wine/player_wait_test.cpp
+  tests/wine/controls_test.cpp
+  tools/dllcall/export_names.cpp)
 target_link_libraries(wine_tests PRIVATE gtest_main gtest)
 # The tests need the programs they start.
 add_dependencies(wine_tests zel_winamp fake_player launch_probe file_holder)
