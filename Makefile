@@ -52,6 +52,8 @@ demo: windows
 	@tests/wine/demo.sh $(BUILD)
 
 bench: windows
+	@cmake --build $(WINDOWS) --target bench_unbounded -j $(JOBS)
+	@cmake --build $(WINDOWS64) --target bench_unbounded -j $(JOBS)
 	@tests/wine/bench.sh $(BUILD)
 
 soak: windows

@@ -3,6 +3,9 @@
 //       the client's load cycle for one player command, against the floor DLL
 //   bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>
 //       playlist scan, tag query and memory, with the simulated player running
+//   bench wait <dll> <unbounded-dll> <scenario> <dir-one> <rounds>
+//       the bound on waiting: its cost against the same DLL without it, and the longest
+//       call against a player in a dialog and against a hung one
 // Each dir-* is a Windows directory (ending in a backslash) holding a winamp.m3u; the
 // host points the player's uninstall entry at it before each call. Runs interleave
 // (A B A B ...) so that drift in the machine's speed hits both sides alike; figures are
@@ -353,9 +356,93 @@ int BenchTags(const char* dll, const char* scenario, int rounds, int count, char
     return 0;
 }
 
+void WriteScenario(const char* scenario, const std::string& text) {
+    FILE* file = std::fopen(scenario, "wb");
+    if (file == nullptr) return;
+    std::fputs(text.c_str(), file);
+    std::fclose(file);
+}
+
+// Waits until the player reads its messages again, whatever it was told to do before.
+void SettlePlayer(const char* scenario) {
+    WriteScenario(scenario, "");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(FindWindowA("Winamp v1.x", nullptr), WM_USER, 0, 124, SMTO_NORMAL, 30000,
+                        &ignored);
+}
+
+// The bound on waiting for the player: what it costs a player that answers at once
+// (track_file against the same DLL sending without a bound), and the longest call
+// against a player in a dialog and against a hung one.
+int BenchWait(const char* dll, const char* unbounded_dll, const char* scenario,
+              const std::string& one, int rounds) {
+    HMODULE module = LoadLibraryA(dll);
+    HMODULE reference = LoadLibraryA(unbounded_dll);
+    if (module == nullptr || reference == nullptr || !CallLoadDll(module) ||
+        !CallLoadDll(reference)) {
+        std::fprintf(stderr, "bench: cannot load %s and %s\n", dll, unbounded_dll);
+        return 1;
+    }
+    CommandFn bounded = Export(module, "zel_winamp_track_file");
+    CommandFn unbounded = Export(reference, "zel_winamp_track_file");
+    UsePlaylist(one, scenario, 0);
+    std::vector<double> ours, theirs, ratio;
+    for (int round = 0; round <= rounds; ++round) {  // round 0 warms the caches
+        Timed a, b;
+        if (round % 2 == 0) {
+            a = TimeCall(bounded);
+            b = TimeCall(unbounded);
+        } else {
+            b = TimeCall(unbounded);
+            a = TimeCall(bounded);
+        }
+        if (round == 0) continue;
+        ours.push_back(a.seconds);
+        theirs.push_back(b.seconds);
+        ratio.push_back(a.seconds / b.seconds);
+    }
+    Row("bounded wait: track_file", Millis(Median(ours)), "unbounded " + Millis(Median(theirs)),
+        Median(ratio), 1.05, "x unbounded");
+
+    // A dialog the player holds open for 3 s from inside the command.
+    CommandFn open_file = Export(module, "zel_winamp_open_file");
+    double dialog = 0;
+    for (int round = 0; round < 3; ++round) {
+        WriteScenario(scenario, "dialog.40029=3000\n");
+        dialog = std::max(dialog, TimeCall(open_file).seconds);
+        SettlePlayer(scenario);
+    }
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f s", dialog);
+    Row("dialog player: open_file", seconds, "a 3 s dialog", dialog, 1.1, "s");
+
+    // A player that reads no messages: every command export once.
+    WriteScenario(scenario, "hang=1\n");
+    Sleep(300);
+    double hung = 0;
+    std::string slowest;
+    for (const std::string& name : zel::bench::CommandNames(module)) {
+        if (name == "zel_winamp_start") continue;
+        const double took = TimeCall(Export(module, name.c_str())).seconds;
+        if (took > hung) {
+            hung = took;
+            slowest = name;
+        }
+    }
+    SettlePlayer(scenario);
+    std::snprintf(seconds, sizeof seconds, "%.2f s", hung);
+    Row("hung player: longest call", seconds, slowest.substr(11), hung, 1.1, "s");
+    FreeLibrary(reference);
+    FreeLibrary(module);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 7 && std::string(argv[1]) == "wait") {
+        return BenchWait(argv[2], argv[3], argv[4], argv[5], std::atoi(argv[6]));
+    }
     if (argc >= 6 && std::string(argv[1]) == "tags") {
         return BenchTags(argv[2], argv[3], std::atoi(argv[4]), argc - 5, argv + 5);
     }
@@ -368,6 +455,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: bench load <dll> <floor-dll> <rounds> <batch>\n"
                  "       bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>\n"
-                 "       bench tags <dll> <scenario> <rounds> label|queryA|dirA|queryB|dirB ...\n");
+                 "       bench tags <dll> <scenario> <rounds> label|queryA|dirA|queryB|dirB ...\n"
+                 "       bench wait <dll> <unbounded-dll> <scenario> <dir-one> <rounds>\n");
     return 2;
 }

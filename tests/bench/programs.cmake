@@ -11,6 +11,23 @@ target_link_options(bench_floor PRIVATE
   -Wl,--no-insert-timestamp)
 target_link_libraries(bench_floor PRIVATE user32 kernel32)
 
+# The reference for the cost of the bound on waiting: the same DLL, with every message
+# sent by SendMessage, which waits as long as the player takes. Built by make bench only.
+add_library(bench_unbounded SHARED EXCLUDE_FROM_ALL ${ZEL_LOGIC_SOURCES}
+  src/platform/platform_win32.cpp
+  src/host/dll_entry.cpp
+  src/host/exports.def)
+set_target_properties(bench_unbounded PROPERTIES
+  PREFIX "" OUTPUT_NAME "zel.winamp.unbounded" SUFFIX ".dll")
+target_include_directories(bench_unbounded PRIVATE src)
+get_target_property(ZEL_DLL_COMPILE_OPTIONS zel_winamp COMPILE_OPTIONS)
+get_target_property(ZEL_DLL_LINK_OPTIONS zel_winamp LINK_OPTIONS)
+get_target_property(ZEL_DLL_LIBRARIES zel_winamp LINK_LIBRARIES)
+target_compile_options(bench_unbounded PRIVATE ${ZEL_DLL_COMPILE_OPTIONS}
+  -include ${CMAKE_SOURCE_DIR}/tests/bench/unbounded_send.h)
+target_link_options(bench_unbounded PRIVATE ${ZEL_DLL_LINK_OPTIONS})
+target_link_libraries(bench_unbounded PRIVATE ${ZEL_DLL_LIBRARIES})
+
 zel_windows_program(bench tests/bench/bench_host.cpp tests/bench/dll_session.cpp
   tools/dllcall/export_names.cpp)
 target_link_libraries(bench PRIVATE psapi advapi32)

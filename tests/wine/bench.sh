@@ -38,6 +38,9 @@ bench_arch() {
         'tag: M4A, moov after 50 MB|zel_winamp_tag_title|C:\zelbench\m4a\|zel_winamp_id3_title|C:\zelbench\v1only\' \
         'tag: FLAC, picture first|zel_winamp_tag_title|C:\zelbench\flac\|zel_winamp_id3_title|C:\zelbench\v1only\' \
         >>"$rows" 2>>"$notes"
+    echo "measuring the bound on waiting (a prompt, a dialog and a hung player)..."
+    wine_run bench.exe wait zel.winamp.dll zel.winamp.unbounded.dll 'C:\zelbench\scenario.txt' \
+        'C:\zelbench\one\' 31 >>"$rows" 2>>"$notes"
 
     echo
     echo "Figures measured under Wine $(wine --version 2>/dev/null | sed 's/^wine-//') on this machine, not on Windows;"
@@ -64,6 +67,11 @@ bench_arch() {
     echo "  tag_title on an MP4 file whose moov follows 50 MB of (sparse) mdat. FLAC: tag_title on"
     echo "  a FLAC file whose 2 MB picture block precedes its comments. Each against id3_title on"
     echo "  an ID3v1-only file."
+    echo "  Bounded wait: track_file with the player answering at once (one-entry playlist), against"
+    echo "  the same DLL built to send with SendMessage, which waits without a bound. Dialog: the"
+    echo "  player holds open_file in a 3 s modal loop; hung: it reads no messages, and every"
+    echo "  command export is called once (the first ones wait out the second; once the system"
+    echo "  counts the player as hung, none waits)."
     rm -f "$rows" "$notes"
     player_stop
     rm -rf "$work"
