@@ -139,6 +139,24 @@ Timed TimeCall(CommandFn fn, const char* argument = "") {
     return {Now() - start, answer};
 }
 
+// Calls a and b once each, a first in even rounds and b first in odd ones, so that drift
+// in the machine's speed hits both alike.
+struct TimedPair {
+    Timed a, b;
+};
+TimedPair TimeAlternately(int round, CommandFn a, CommandFn b, const char* argumentA = "",
+                          const char* argumentB = "") {
+    TimedPair pair;
+    if (round % 2 == 0) {
+        pair.a = TimeCall(a, argumentA);
+        pair.b = TimeCall(b, argumentB);
+    } else {
+        pair.b = TimeCall(b, argumentB);
+        pair.a = TimeCall(a, argumentA);
+    }
+    return pair;
+}
+
 // The host's own reading of the file, the reference for the playlist scan.
 double TimeRead(const std::string& path) {
     static std::vector<char> block(kReadBlock);
@@ -233,14 +251,7 @@ int BenchPlayer(const char* dll, const char* scenario, const std::string& big,
     std::vector<double> tag_ratio, tags, files;
     std::string artist_answer;
     for (int round = 0; round < rounds; ++round) {
-        Timed a, b;
-        if (round % 2 == 0) {
-            a = TimeCall(artist);
-            b = TimeCall(track_file);
-        } else {
-            b = TimeCall(track_file);
-            a = TimeCall(artist);
-        }
+        const auto [a, b] = TimeAlternately(round, artist, track_file);
         artist_answer = a.answer;
         tags.push_back(a.seconds);
         files.push_back(b.seconds);
@@ -281,14 +292,7 @@ int BenchPlayer(const char* dll, const char* scenario, const std::string& big,
         }
         std::vector<double> ratio, last, first;
         for (int round = 0; round < rounds; ++round) {
-            Timed a, b;
-            if (round % 2 == 0) {
-                a = TimeCall(fn, "100000");
-                b = TimeCall(fn, "1");
-            } else {
-                b = TimeCall(fn, "1");
-                a = TimeCall(fn, "100000");
-            }
+            const auto [a, b] = TimeAlternately(round, fn, fn, "100000", "1");
             if (a.answer != b.answer) std::fprintf(stderr, "bench: %s answered \"%s\" and \"%s\"\n",
                                                    numbered.name, a.answer.c_str(), b.answer.c_str());
             last.push_back(a.seconds);
@@ -388,14 +392,7 @@ int BenchWait(const char* dll, const char* unbounded_dll, const char* scenario,
     UsePlaylist(one, scenario, 0);
     std::vector<double> ours, theirs, ratio;
     for (int round = 0; round <= rounds; ++round) {  // round 0 warms the caches
-        Timed a, b;
-        if (round % 2 == 0) {
-            a = TimeCall(bounded);
-            b = TimeCall(unbounded);
-        } else {
-            b = TimeCall(unbounded);
-            a = TimeCall(bounded);
-        }
+        const auto [a, b] = TimeAlternately(round, bounded, unbounded);
         if (round == 0) continue;
         ours.push_back(a.seconds);
         theirs.push_back(b.seconds);
