@@ -43,9 +43,8 @@
 //   REQ <code> <arg>     WM_USER (0x400): lParam, wParam
 //   CMD <id>             WM_COMMAND (0x111): wParam
 //   COPY <kind> <bytes> <text>
-//                        WM_COPYDATA (0x4A): dwData, cbData, and the payload as UTF-8 when
-//                        it is zero-terminated UTF-16 (its units before the zero), else
-//                        "hex:" and its bytes
+//                        WM_COPYDATA (0x4A): dwData, cbData, and the payload's UTF-16 units
+//                        but the last (its terminating zero) as UTF-8
 //   END <id>             a command's modal loop (dialog.<id>) has ended
 //
 // The caption is "Winamp 2.91" unless --title says otherwise; tests change it from outside
@@ -186,27 +185,16 @@ LRESULT answer_request(int code, int arg) {
     return static_cast<LRESULT>(static_cast<int>(static_cast<unsigned int>(parsed)));
 }
 
+// The payload read as UTF-16 up to its last unit (the zero it should end with).
 void log_copy_data(const COPYDATASTRUCT* copy) {
-    const auto* bytes = static_cast<const unsigned char*>(copy->lpData);
-    const size_t size = bytes == nullptr ? 0 : copy->cbData;
-    std::string text;
-    if (size >= 2 && size % 2 == 0 && bytes[size - 2] == 0 && bytes[size - 1] == 0) {
-        const auto* units = reinterpret_cast<const wchar_t*>(bytes);
-        const int count = static_cast<int>(size / 2 - 1);
-        std::string utf8(static_cast<size_t>(count) * 3 + 1, '\0');
-        const int n = WideCharToMultiByte(CP_UTF8, 0, units, count, &utf8[0],
-                                          static_cast<int>(utf8.size()), nullptr, nullptr);
-        text = utf8.substr(0, n > 0 ? static_cast<size_t>(n) : 0);
-    } else {
-        static const char kHex[] = "0123456789abcdef";
-        text = "hex:";
-        for (size_t i = 0; i < size; ++i) {
-            text += kHex[bytes[i] >> 4];
-            text += kHex[bytes[i] & 15];
-        }
-    }
+    const int units = copy->lpData == nullptr ? 0 : static_cast<int>(copy->cbData / 2);
+    std::string text(static_cast<size_t>(units) * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, static_cast<const wchar_t*>(copy->lpData),
+                                      units > 0 ? units - 1 : 0, &text[0],
+                                      static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     append_log("COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) + " " +
-               std::to_string(size) + " " + text);
+               std::to_string(copy->cbData) + " " + text);
 }
 
 int scenario_number(const std::string& key) {
