@@ -12,7 +12,8 @@ namespace wine_test {
 namespace {
 
 using Log = std::vector<std::string>;
-
+// The x64 build reads every client's text as UTF-8; the x86 one mIRC 6's in the code page.
+const bool kAnsiClient = !kEveryClientGetsUtf8;
 const std::string kQueueDir = std::string(kWorkDir) + "q\\";
 const std::string kSong = kQueueDir + "song.mp3";
 const std::string kLatin = kQueueDir + "\xc3\x9c" "ber.mp3";          // "Über": in code page 1252
@@ -22,11 +23,6 @@ const std::string kUrl = "http://radio.example/live?x=1";
 // The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
 std::string Copy(const std::string& utf8) {
     return "COPY 1100 " + std::to_string((widen(utf8).size() + 1) * 2) + " " + utf8;
-}
-
-// What a client of the x64 build never is: one that passes the code page's bytes.
-std::string ForAnsiClient(const std::string& ansiAnswer, const std::string& utf8Client) {
-    return kEveryClientGetsUtf8 ? utf8Client : ansiAnswer;
 }
 
 struct Case {
@@ -42,33 +38,27 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
     make_dirs(kQueueDir);
     for (const std::string& file : {kSong, kLatin, kJapanese}) ASSERT_TRUE(write_file_named(file, "x"));
     const std::string kVolumeErr = "ERR volume must be a whole number from 0 to 100, or +N or -N";
-    const std::string kClockErr = "ERR give a time as seconds, m:ss or h:mm:ss, or +/- one";
     const std::string kEntryErr = "ERR entry must be a whole number from 1";
-    const std::string kTitleErr = kEntryErr + ", or nothing for the current one";
     const Case kCases[] = {
         {"play_state", "", "request.104.0=1", "playing", {"REQ 104 0"}},
         {"play_state", "", "request.104.0=3", "paused", {"REQ 104 0"}},
         {"volume", "", "request.122.-666=128", "50", {"REQ 122 -666"}},
-        {"volume", "", "request.122.-666=2", "1", {"REQ 122 -666"}},
-        {"volume", "", "request.122.-666=300", "100", {"REQ 122 -666"}},
         {"set_volume", " 50 ", "request.122.-666=128", "50", {"REQ 122 128", "REQ 122 -666"}},
         {"set_volume", "+10", "request.122.-666=128", "50",
          {"REQ 122 -666", "REQ 122 153", "REQ 122 -666"}},
         {"set_volume", "-2147483647", "request.122.-666=255", "100",
          {"REQ 122 -666", "REQ 122 0", "REQ 122 -666"}},
         {"set_volume", "101", "", kVolumeErr, {}},
-        {"set_volume", "50%", "", kVolumeErr, {}},
         {"set_volume", std::string(500, '9'), "", kVolumeErr, {}},
         {"seek", "1:35", "request.106.95000=0", "00:01:35", {"REQ 106 95000"}},
         {"seek", "+0:10", "request.105.0=5000", "00:00:15", {"REQ 105 0", "REQ 106 15000"}},
         {"seek", "-60", "request.105.0=5000", "00:00:00", {"REQ 105 0", "REQ 106 0"}},
         {"seek", "95", "request.106.95000=-1", "ERR not playing", {"REQ 106 95000"}},
         {"seek", "95", "request.106.95000=1", "ERR past the end of the track", {"REQ 106 95000"}},
-        {"seek", "1:75", "", kClockErr, {}},
+        {"seek", "1:75", "", "ERR give a time as seconds, m:ss or h:mm:ss, or +/- one", {}},
         {"jump", "5", "request.124.0=12", "5", {"REQ 124 0", "REQ 121 4", "CMD 40045"}},
         {"jump", "13", "request.124.0=12", "ERR past the end of the playlist", {"REQ 124 0"}},
         {"jump", "-3", "", kEntryErr, {}},
-        {"jump", "0x10", "", kEntryErr, {}},
         {"shuffle", "", "request.250.0=1", "on", {"REQ 250 0"}},
         {"repeat", "", "request.251.0=0", "off", {"REQ 251 0"}},
         {"set_shuffle", "ON", "request.250.0=1", "on", {"REQ 252 1", "REQ 250 0"}},
@@ -77,28 +67,25 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"entry_file", "3", "text.214.2=" + kJapanese, kJapanese, {"REQ 214 2"}},
         {"entry_file", "", "request.125.0=99999\ntext.214.99999=" + kSong, kSong,
          {"REQ 125 0", "REQ 214 99999"}},
-        {"entry_file", "0", "", kTitleErr, {}},
-        {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9 - Halo", "Beyonc\xc3\xa9 - Halo",
-         {"REQ 213 1"}},
+        {"entry_file", "0", "", kEntryErr + ", or nothing for the current one", {}},
         {"entry_title", "", "request.125.0=0\nrequest.213.0=1\ntext.212.0=Sigur R\xc3\xb3s - Glos\xc3\xb3li",
          "Sigur R\xc3\xb3s - Glos\xc3\xb3li", {"REQ 125 0", "REQ 213 0", "REQ 212 0"}},
         {"entry_title", "9", "", "n/a", {"REQ 213 8", "REQ 212 8"}},
-        {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9", ForAnsiClient("Beyonc\xe9", "Beyonc\xc3\xa9"),
+        {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9", kAnsiClient ? "Beyonc\xe9" : "Beyonc\xc3\xa9",
          {"REQ 213 1"}, kClientVersion6},
         {"enqueue", "  " + kSong + "\t", "request.124.0=7", "7", {Copy(kSong), "REQ 124 0"}},
-        {"enqueue", kJapanese, "request.124.0=8", "8", {Copy(kJapanese), "REQ 124 0"}},
         {"enqueue", kUrl, "request.124.0=9", "9", {Copy(kUrl), "REQ 124 0"}},
+        {"play_file", kJapanese, "request.124.0=8", "8",
+         {Copy(kJapanese), "REQ 124 0", "REQ 121 7", "CMD 40045"}},
         {"enqueue", kQueueDir + "\xdc" "ber.mp3", "request.124.0=7",
-         ForAnsiClient("7", "ERR the path is not valid text"),
-         kEveryClientGetsUtf8 ? Log{} : Log{Copy(kLatin), "REQ 124 0"}, kClientVersion6},
+         kAnsiClient ? "7" : "ERR the path is not valid text",
+         kAnsiClient ? Log{Copy(kLatin), "REQ 124 0"} : Log{}, kClientVersion6},
         {"enqueue", "song.mp3", "", "ERR give a full path", {}},
         {"enqueue", kQueueDir + "missing.mp3", "", "ERR no such file", {}},
         {"enqueue", kQueueDir, "", "ERR no such file", {}},
         {"enqueue", kQueueDir + "*.mp3", "", "ERR no such file", {}},
         {"enqueue", kSong + "\xff", "", "ERR the path is not valid text", {}},
         {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
-        {"play_file", kLatin, "request.124.0=7", "7",
-         {Copy(kLatin), "REQ 124 0", "REQ 121 6", "CMD 40045"}},
         {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
          {Copy(kSong), "REQ 124 0"}},
     };
