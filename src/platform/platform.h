@@ -92,7 +92,13 @@ void CloseProcess(ProcessHandle process);
 constexpr std::size_t kMemoryPage = 4096;
 
 // ---- Files ----------------------------------------------------------------------
-// Paths are UTF-16, so that files whose names the ANSI code page cannot spell are found.
+// Paths are UTF-16, so that files whose names the ANSI code page cannot spell are found,
+// and are taken whole up to kLongestFilePath characters: on Windows a path of kMaxPath
+// characters or more is named in its extended-length form ("\\?\C:\...").
+
+// The longest path, in characters, that the file calls take whole; a longer one names
+// no file.
+constexpr std::size_t kLongestFilePath = 1023;
 
 using FileHandle = void*;
 

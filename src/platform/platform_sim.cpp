@@ -347,11 +347,20 @@ bool ReadProcessBytes(ProcessHandle, std::uint64_t address, void* buffer, std::s
 
 void CloseProcess(ProcessHandle) { --TheDesktop().openProcesses; }
 
+namespace {
+// The file calls take a path whole up to kLongestFilePath characters, as on Windows.
+std::string FilePath(const char16_t* widePath) {
+    std::size_t length = 0;
+    while (widePath[length] != 0) ++length;
+    return length <= kLongestFilePath ? sim::PosixPath(widePath) : std::string();
+}
+}  // namespace
+
 // A file handle is the descriptor plus one, so that null stays "not opened".
 FileHandle OpenFileForReading(const char16_t* widePath, bool shareWrite) {
     auto& desktop = TheDesktop();
     desktop.fileShareWrite.push_back(shareWrite);
-    const std::string posix = sim::PosixPath(widePath);
+    const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
@@ -394,7 +403,7 @@ void CloseFile(FileHandle file) {
 
 SearchResult SearchFirstFile(const char16_t* widePath) {
     SearchResult result;
-    const std::string posix = sim::PosixPath(widePath);
+    const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (path[0] == '\0' || stat(path, &info) != 0) return result;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <ctime>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "exports.h"
+#include "platform/long_path.h"
 #include "sim_fixture.h"
 #include "tag_bytes.h"
 #include "tag_test_support.h"
@@ -280,11 +282,14 @@ TEST_F(TagQueryTest, ModificationTimeOutsideDosDatesCountsAsNoFile) {
     }
 }
 
-TEST_F(TagQueryTest, PathsLongerThanAnOpenTakesAnswerNa) {
+TEST_F(TagQueryTest, LongPathsAreOpenedWholeUpToWhatAnEntryHolds) {
+    // Beside each track, a decoy named by the track's first characters (as many as an
+    // entry holds, else all but the last): a path cut anywhere would answer its tag.
     struct Case {
         std::size_t length;
         bool tag;
-    } cases[] = {{200, true}, {259, true}, {261, false}, {300, false}, {2000, false}};
+    } cases[] = {{200, true}, {259, true}, {260, true}, {261, true}, {899, true},
+                 {900, false}, {2000, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE("path of " + std::to_string(c.length));
         sim::Reset();
@@ -297,10 +302,37 @@ TEST_F(TagQueryTest, PathsLongerThanAnOpenTakesAnswerNa) {
         path += "/" + std::string(c.length - path.size() - 5, 'f') + ".mp3";
         ASSERT_EQ(path.size(), c.length);
         ASSERT_TRUE(WriteFile(path, TagBlock(kSong)));
+        const std::string decoy = path.substr(0, std::min<std::size_t>(c.length - 1, 899));
+        ASSERT_TRUE(WriteFile(decoy, TagBlock({"Decoy", "Decoy", "Decoy", "2000", "Decoy", 0})));
         Play(path);
         EXPECT_EQ(AskAll(), c.tag ? kSongAnswers : kNoTag);
+        EXPECT_EQ(AskBest(), c.tag ? kSongAnswers : kNoTag);
         ::unlink(path.c_str());
+        ::unlink(decoy.c_str());
     }
+}
+
+TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
+    const struct {
+        const char16_t* full;
+        const char16_t* extended;  // empty: none
+    } cases[] = {
+        {u"C:\\music\\a.mp3", u"\\\\?\\C:\\music\\a.mp3"},
+        {u"\\\\server\\share\\a.mp3", u"\\\\?\\UNC\\server\\share\\a.mp3"},
+        {u"\\\\?\\C:\\a.mp3", u"\\\\?\\C:\\a.mp3"},
+        {u"\\\\.\\C:\\a.mp3", u"\\\\.\\C:\\a.mp3"},
+        {u"C:a.mp3", u""},
+        {u"\\music\\a.mp3", u""},
+        {u"music\\a.mp3", u""},
+        {u"\\\\", u""},
+    };
+    for (const auto& c : cases) {
+        char16_t out[64];
+        const std::size_t n = zel::platform::ExtendedLengthPath(c.full, out, std::size(out));
+        EXPECT_EQ(std::u16string(out, n), c.extended) << sim::PosixPath(c.full);
+    }
+    char16_t small[8];  // "\\?\C:\a" and a zero need 9
+    EXPECT_EQ(zel::platform::ExtendedLengthPath(u"C:\\a", small, std::size(small)), 0u);
 }
 
 // Sparse files: the tag sits at the real end, wherever the low 32 bits of the size point.
