@@ -45,6 +45,10 @@ int AnsiToWide(const char* text, int size, char16_t* out, int capacity);
 // null, the bytes needed. 0 when the conversion failed or the bytes do not fit.
 int WideToAnsi(const char16_t* text, int count, char* out, int capacity);
 
+// True when the byte is the first of a two-byte character in the ANSI code page (the
+// double-byte code pages 932, 936, 949 and 950 have such lead bytes; 1252 has none).
+bool IsAnsiLeadByte(unsigned char byte);
+
 // ---- Registry -------------------------------------------------------------------
 
 using RegistryKey = void*;

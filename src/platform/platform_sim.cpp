@@ -44,6 +44,7 @@ struct Desktop {
     int heapBlocks = 0;
     int openProcesses = 0;
     bool conversionsFail = false;
+    bool doubleByte = false;
     std::map<std::uint64_t, std::string> playerMemory;
     bool playerOpenable = true;
     std::vector<std::pair<std::uint64_t, std::size_t>> memoryReads;
@@ -102,6 +103,7 @@ void SetWideCaption(int window, const std::u16string& caption) {
 }
 
 void SetConversionsFail(bool failing) { TheDesktop().conversionsFail = failing; }
+void SetDoubleByteCodePage(bool doubleByte) { TheDesktop().doubleByte = doubleByte; }
 
 void RemoveAllWindows() { TheDesktop().windows.clear(); }
 
@@ -264,6 +266,10 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
         if (pair) ++i;
     }
     return n;
+}
+
+bool IsAnsiLeadByte(unsigned char byte) {
+    return TheDesktop().doubleByte && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
 }
 
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {

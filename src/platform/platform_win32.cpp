@@ -51,6 +51,10 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
     return n > 0 ? n : 0;
 }
 
+bool IsAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened) != ERROR_SUCCESS) {

@@ -16,7 +16,7 @@ import os
 import struct
 import sys
 
-from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, COMM, TCON, TRCK
+from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, TYER, COMM, TCON, TRCK
 from mutagen.id3._id3v1 import MakeID3v1
 
 import format_fixtures
@@ -134,6 +134,19 @@ def write_best_tags(folder):
     tags.add(TCON(encoding=0, text="8"))
     tags.save(path, v1=0, v2_version=4)
     rows.append(["best24latin.mp3", "Caf\u00e9 del Mar", "n/a", "n/a", "n/a", "n/a", "Jazz", "n/a"])
+
+    # Year frames that hold more than a year: 2.3 with a full date, 2.4 with a recording
+    # date and then a five-digit year. Each answers the first four characters of its year.
+    for version, frames, year in ((3, [TYER(encoding=0, text="2004-05-06")], "2004"),
+                                  (4, [TDRC(encoding=0, text="2004-05-06"),
+                                       TYER(encoding=0, text="19999")], "1999")):
+        name = "year%d.mp3" % (20 + version)
+        write_audio(os.path.join(folder, name))
+        tags = ID3()
+        for frame in [TIT2(encoding=0, text="Long Year")] + frames:
+            tags.add(frame)
+        tags.save(os.path.join(folder, name), v1=0, v2_version=version)
+        rows.append([name, "Long Year", "n/a", "n/a", year, "n/a", "n/a", "n/a"])
 
     rows += format_fixtures.write_all(folder)
 

@@ -186,6 +186,8 @@ const struct {
     {"best23.mp3", "ID3v2.3 in UTF-16; the album only in the ID3v1 tag"},
     {"best24.mp3", "ID3v2.4 in UTF-8, a 2 MB picture before the title"},
     {"best24latin.mp3", "ID3v2.4 in ISO-8859-1, genre by number"},
+    {"year23.mp3", "ID3v2.3 whose year frame holds a full date"},
+    {"year24.mp3", "ID3v2.4, a recording date, then a year frame of five digits"},
     {"flac.flac", "FLAC comments; COMMENT over DESCRIPTION, a full date"},
     {"id3flac.flac", "FLAC after an ID3v2 tag whose title it beats"},
     {"flacpicture.flac", "FLAC, a 2 MB picture block before the comments, genre (17)"},
@@ -276,6 +278,28 @@ TEST(TagQueries, AFileHeldOpenWithoutWriteSharingIsRead) {
                 "held.mp3");
     end_process(holder);
     remove_file(ready);
+}
+
+TEST(TagQueries, ATrackPathOf260CharactersIsReadWholeNeverByItsFirst259) {
+    // C:\zelfix\<folder>\<name>.mp3 of 260 characters, and beside it a decoy named by
+    // its first 259 with other tags. Windows takes the long one only as "\\?\C:\...".
+    const std::string folder = std::string(kFixtureDir) + std::string(200, 'd');
+    const std::string track = folder + "\\" + std::string(260 - folder.size() - 5, 'f') + ".mp3";
+    const std::string decoy = track.substr(0, 259);
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((std::string(kFixtureDir) + "full.mp3").c_str(), decoy.c_str(), FALSE));
+    const std::wstring wide(track.begin(), track.end());
+    ASSERT_TRUE(CopyFileW(L"C:\\zelfix\\one.mp3", (L"\\\\?\\" + wide).c_str(), FALSE));
+    const std::vector<std::string> one = {"Song One", "Artist A", "Album X", "1999", "nice", "Rock"};
+    expect_tags(track, one, "260 characters");
+    const std::string scenario = scenario_for(playlist_of(track), 0);
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(call_with_player(kBestTagQueries[i], scenario).call.answer, one[i]) << kBestTagQueries[i];
+    }
+    EXPECT_EQ(call_with_player("zel_winamp_track_file", scenario).call.answer, track);
+    DeleteFileW((L"\\\\?\\" + wide).c_str());
+    DeleteFileA(decoy.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(TagQueries, GenreNumbersPastTheTableAnswerNa) {
