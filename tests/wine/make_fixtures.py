@@ -13,6 +13,7 @@ name|title|artist|album|year|comment|genre|id3_title, each the answer a client o
 (UTF-8) must get; the last is what id3_title answers from the file's ID3v1 tag.
 """
 import os
+import shutil
 import struct
 import sys
 
@@ -187,6 +188,13 @@ def main():
         f.seek(size - 128)
         f.write(raw_block("Far Away", "Deep Artist", "Big Album", "2005", "at 5 GiB", 17))
     manifest.append("huge.mp3|Far Away|Deep Artist|Big Album|2005|at 5 GiB|17")
+
+    # A track whose Windows path, C:\zelfix\<200 d>\<f...>.mp3, is 260 characters long,
+    # and beside it a decoy with other tags named by the first 259 of them.
+    os.makedirs(os.path.join(folder, "d" * 200), exist_ok=True)
+    track = os.path.join(folder, "d" * 200, "f" * (260 - len("C:\\zelfix\\") - 201 - 4) + ".mp3")
+    shutil.copy(os.path.join(folder, "one.mp3"), track)
+    shutil.copy(os.path.join(folder, "full.mp3"), track[:-1])
 
     with open(os.path.join(folder, "tags.txt"), "w", newline="\r\n") as f:
         f.write("\n".join(manifest) + "\n")
