@@ -47,7 +47,7 @@ cp "$build/windows-arm64/zel.winamp.dll" "$build/windows-arm64/client_standin.ex
 LC_ALL=C.UTF-8 /usr/bin/python3 "$source_dir/tests/wine/make_fixtures.py" "$drive/fix" ||
   { echo "could not make the track files"; exit 1; }
 body=$work/body.txt
-python3 "$here/stage.py" calls "$install_dir" "$fixture_dir" "$drive/fix" >"$body" || exit 1
+/usr/bin/python3 "$here/stage.py" calls "$install_dir" "$fixture_dir" "$drive/fix" >"$body" || exit 1
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp'
 
 # The x64 DLL through the x64 stand-in: the answers the ARM64 DLL must give.
@@ -70,5 +70,5 @@ arm64_wine 'Z:\zel\client_standin.exe' 'Z:\zel\calls.txt' </dev/null 2>&1 | tr -
   >"$build/arm64-answers.txt"
 calls=$(grep -vc '^>' "$body")
 echo "arm64: ran the ARM64 DLL under Wine for ARM64 (qemu-aarch64): $calls calls, no player, in $((SECONDS - started)) s"
-python3 "$here/stage.py" check "$body" "$drive/fix" "$build/arm64-answers.txt" "$build/arm64-x64-answers.txt" ||
+/usr/bin/python3 "$here/stage.py" check "$body" "$drive/fix" "$build/arm64-answers.txt" "$build/arm64-x64-answers.txt" ||
   { grep -v '^call ' "$build/arm64-answers.txt" | head -5; exit 1; }

@@ -5,9 +5,10 @@ stand-in built for x64.
 
   stage.py calls INSTALL_DIR FIXTURE_DIR FIXTURES > BODY
       The calls (the two directories as Windows paths ending in a backslash, FIXTURES as
-      this machine sees the fixture folder): every export of
-      src/host/exports.def with the playlist file in the install directory naming one
-      tagged track, then the id3_* and tag_* queries over every track file of tags.txt
+      this machine sees the fixture folder), in the ANSI code page (1252) as the player's
+      playlist file is: every export of src/host/exports.def with the playlist file in
+      the install directory naming one tagged track by a name only the code page spells
+      (a copy made here), then the id3_* and tag_* queries over every track file of tags.txt
       and best.txt in FIXTURE_DIR (made by tests/wine/make_fixtures.py), each named in
       turn by the playlist file.
   stage.py check BODY FIXTURES ARM64_OUTPUT X64_OUTPUT
@@ -19,6 +20,7 @@ stand-in (which the x64 suite proves with and without a player), the fixture tab
 the x64 suite reads too, and the path the playlist file names.
 """
 import os
+import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -31,7 +33,11 @@ FIELDS = ("title", "artist", "album", "year", "comment", "genre")
 ID3 = [PREFIX + "id3_" + f for f in FIELDS]
 TAG = [PREFIX + "tag_" + f for f in FIELDS]
 KEEP_BYTE = 16  # the record's keep flag in the 64-bit layout
-FIRST_TRACK = "one.mp3"  # what the playlist names while every export is called
+# What the playlist names while every export is called: a copy of a tagged track under a
+# name ASCII cannot spell, so that track_file's answer goes from the code page to UTF-8.
+FIRST_TRACK = "one.mp3"
+FIRST_TRACK_NAMED = "\u00c7a va \u2013 \u00e9\u00e9n.mp3"
+CODE_PAGE = "cp1252"
 
 
 def table(fixtures, name):
@@ -49,7 +55,8 @@ def calls(install_dir, fixture_dir, fixtures):
     def name_in_playlist(track):
         return ">" + install_dir + "winamp.m3u\t" + fixture_dir + track
 
-    lines = [name_in_playlist(FIRST_TRACK)] + exports()
+    shutil.copyfile(os.path.join(fixtures, FIRST_TRACK), os.path.join(fixtures, FIRST_TRACK_NAMED))
+    lines = [name_in_playlist(FIRST_TRACK_NAMED)] + exports()
     for name in sorted({row[0] for row in table(fixtures, "tags.txt") + table(fixtures, "best.txt")}):
         lines += [name_in_playlist(name)] + ID3 + TAG
     return lines
@@ -69,7 +76,7 @@ def parse_output(path):
 
 
 def check(body_path, fixtures, arm_path, x64_path):
-    with open(body_path, encoding="utf-8") as f:
+    with open(body_path, encoding=CODE_PAGE) as f:
         body = [line.rstrip("\n") for line in f if line.strip()]
     # Which track the playlist named at each call.
     named, order = None, []
@@ -159,7 +166,7 @@ def check(body_path, fixtures, arm_path, x64_path):
 
 def main():
     if len(sys.argv) == 5 and sys.argv[1] == "calls":
-        print("\n".join(calls(*sys.argv[2:5])))
+        sys.stdout.buffer.write("".join(line + "\n" for line in calls(*sys.argv[2:5])).encode(CODE_PAGE))
         return 0
     if len(sys.argv) == 6 and sys.argv[1] == "check":
         return 0 if check(*sys.argv[2:6]) else 1
