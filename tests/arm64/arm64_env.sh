@@ -54,12 +54,13 @@ arm64_unavailable() {
     return 0
 }
 
-# The Debian mirror apt already uses here, so that the root comes from the same place.
+# The Debian mirror apt already uses here, so that the root comes from the same place
+# ($ZEL_ARM64_MIRROR, if set, instead).
 arm64_mirror() {
     local uri
     uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources \
             2>/dev/null | grep -oE 'https?://[^ ]*/debian/?( |$)' | grep -v security | head -1)
-    echo "${uri:-http://deb.debian.org/debian}" | tr -d ' '
+    echo "${ZEL_ARM64_MIRROR:-${uri:-http://deb.debian.org/debian}}" | tr -d ' '
 }
 
 arm64_root_unmount() {
@@ -90,7 +91,7 @@ arm64_root_setup() {
     ARM64_ROOT=$build/arm64-root
     arm64_root_unmount
     if [ ! -f "$ARM64_ROOT/.zel-ready" ]; then
-        echo "arm64: making the root $ARM64_ROOT (first time only, about 3 minutes)"
+        echo "arm64: making the root $ARM64_ROOT (first time only: a few minutes)"
         rm -rf --one-file-system "$ARM64_ROOT"
         debootstrap --arch=arm64 --variant=minbase "$ARM64_SUITE" "$ARM64_ROOT" "$(arm64_mirror)" \
             >"$build/arm64-root.log" 2>&1 || { echo "arm64: debootstrap failed (see $build/arm64-root.log)"; return 1; }
