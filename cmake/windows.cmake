@@ -23,8 +23,45 @@ target_include_directories(zel_winamp PRIVATE src)
 target_compile_options(zel_winamp PRIVATE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector)
 target_link_options(zel_winamp PRIVATE
-  -nostdlib -Wl,-e,${ZEL_DLL_ENTRY} -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp
-  -Wl,--dynamicbase -Wl,--nxcompat -s)
+  -nostdlib -Wl,-e,${ZEL_DLL_ENTRY} -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s)
+
+# The client stand-in of the ARM64 test stage: no runtime, Win32 calls only. The x64
+# build has it too: what the x64 DLL answers through it is what the ARM64 DLL must answer.
+function(zel_client_standin)
+  add_executable(client_standin tests/arm64/client_standin.cpp)
+  target_compile_options(client_standin PRIVATE
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-stack-protector)
+  target_link_options(client_standin PRIVATE
+    -nostdlib -Wl,-e,StandinStart -Wl,--subsystem,console -Wl,--no-insert-timestamp -s)
+endfunction()
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+  # Windows on ARM64: Debian ships no MinGW runtime or import libraries for it, so the
+  # import libraries are made here from .def files that list exactly what is imported,
+  # one file per system DLL. A new Win32 call needs its name added to the DLL's file.
+  # CMake's own list of default Windows libraries names ones that do not exist here.
+  set(CMAKE_CXX_STANDARD_LIBRARIES "")
+  function(zel_import_libraries target def_dir)
+    file(GLOB defs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${def_dir}/*.def)
+    foreach(def ${defs})
+      get_filename_component(dll ${def} NAME_WE)
+      set(lib ${CMAKE_BINARY_DIR}/imports/${target}/lib${dll}.a)
+      add_custom_command(OUTPUT ${lib}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/imports/${target}
+        COMMAND ${ZEL_DLLTOOL} -m arm64 -d ${def} -l ${lib}
+        DEPENDS ${def} VERBATIM)
+      target_sources(${target} PRIVATE ${lib})
+      target_link_libraries(${target} PRIVATE ${lib})
+    endforeach()
+  endfunction()
+  zel_import_libraries(zel_winamp cmake/arm64-imports)
+
+  zel_client_standin()
+  zel_import_libraries(client_standin tests/arm64/imports)
+  return()
+endif()
+
+target_link_options(zel_winamp PRIVATE -Wl,--enable-stdcall-fixup)
 target_link_libraries(zel_winamp PRIVATE user32 advapi32 kernel32 msvcrt gcc)
 
 # Programs of the test harness and the tools: ordinary console programs, linked
@@ -34,6 +71,11 @@ function(zel_windows_program name)
   target_include_directories(${name} PRIVATE src tests/wine tools)
   target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++)
 endfunction()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  zel_client_standin()
+  target_link_libraries(client_standin PRIVATE kernel32 user32 msvcrt gcc)
+endif()
 
 include(tests/wine/programs.cmake)
 include(tools/programs.cmake)

@@ -7,7 +7,9 @@ namespace {
 // LoadDll gets the bytes of the ANSI code page, as the oldest clients expect.
 std::uint32_t g_clientVersion;
 
+#if !defined(_WIN64)
 constexpr std::uint32_t kFirstUtf8Major = 7;
+#endif
 
 }  // namespace
 

@@ -59,6 +59,10 @@ int AnsiToWide(const char* text, int size, char16_t* out, int capacity);
 // null, the bytes needed. 0 when the conversion failed or the bytes do not fit.
 int WideToAnsi(const char16_t* text, int count, char* out, int capacity);
 
+// True when the byte is the first of a two-byte character in the ANSI code page (the
+// double-byte code pages 932, 936, 949 and 950 have such lead bytes; 1252 has none).
+bool IsAnsiLeadByte(unsigned char byte);
+
 // ---- Registry -------------------------------------------------------------------
 
 using RegistryKey = void*;
@@ -106,7 +110,13 @@ void CloseProcess(ProcessHandle process);
 constexpr std::size_t kMemoryPage = 4096;
 
 // ---- Files ----------------------------------------------------------------------
-// Paths are UTF-16, so that files whose names the ANSI code page cannot spell are found.
+// Paths are UTF-16, so that files whose names the ANSI code page cannot spell are found,
+// and are taken whole up to kLongestFilePath characters: on Windows a path of kMaxPath
+// characters or more is named in its extended-length form ("\\?\C:\...").
+
+// The longest path, in characters, that the file calls take whole; a longer one names
+// no file.
+constexpr std::size_t kLongestFilePath = 1023;
 
 using FileHandle = void*;
 

@@ -49,6 +49,7 @@ struct Desktop {
     int heapBlocks = 0;
     int openProcesses = 0;
     bool conversionsFail = false;
+    bool doubleByte = false;
     std::map<std::uint64_t, std::string> playerMemory;
     bool playerOpenable = true;
     std::vector<std::pair<std::uint64_t, std::size_t>> memoryReads;
@@ -108,6 +109,7 @@ void SetWideCaption(int window, const std::u16string& caption) {
 }
 
 void SetConversionsFail(bool failing) { TheDesktop().conversionsFail = failing; }
+void SetDoubleByteCodePage(bool doubleByte) { TheDesktop().doubleByte = doubleByte; }
 
 void RemoveAllWindows() { TheDesktop().windows.clear(); }
 
@@ -321,6 +323,10 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
     return n;
 }
 
+bool IsAnsiLeadByte(unsigned char byte) {
+    return TheDesktop().doubleByte && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+}
+
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     auto& desktop = TheDesktop();
     desktop.keyRights.push_back(access);
@@ -402,11 +408,20 @@ bool ReadProcessBytes(ProcessHandle, std::uint64_t address, void* buffer, std::s
 
 void CloseProcess(ProcessHandle) { --TheDesktop().openProcesses; }
 
+namespace {
+// The file calls take a path whole up to kLongestFilePath characters, as on Windows.
+std::string FilePath(const char16_t* widePath) {
+    std::size_t length = 0;
+    while (widePath[length] != 0) ++length;
+    return length <= kLongestFilePath ? sim::PosixPath(widePath) : std::string();
+}
+}  // namespace
+
 // A file handle is the descriptor plus one, so that null stays "not opened".
 FileHandle OpenFileForReading(const char16_t* widePath, bool shareWrite) {
     auto& desktop = TheDesktop();
     desktop.fileShareWrite.push_back(shareWrite);
-    const std::string posix = sim::PosixPath(widePath);
+    const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
@@ -449,7 +464,7 @@ void CloseFile(FileHandle file) {
 
 SearchResult SearchFirstFile(const char16_t* widePath) {
     SearchResult result;
-    const std::string posix = sim::PosixPath(widePath);
+    const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (path[0] == '\0' || stat(path, &info) != 0) return result;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/heap_buffer.h"
+#include "platform/long_path.h"
 #include "platform/platform.h"
 
 namespace zel::platform {
@@ -67,6 +68,10 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
     return n > 0 ? n : 0;
 }
 
+bool IsAnsiLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened) != ERROR_SUCCESS) {
@@ -130,10 +135,41 @@ void CloseProcess(ProcessHandle process) {
     CloseHandle(static_cast<HANDLE>(process));
 }
 
+namespace {
+
+// Room for a path of kLongestFilePath characters made full, its prefix and a zero.
+constexpr DWORD kFullPathCapacity = kLongestFilePath + 1;
+constexpr std::size_t kSystemPathCapacity = kFullPathCapacity + 8;
+
+// The name the file calls are given for a path: the path itself below MAX_PATH
+// characters; a longer one made full (GetFullPathNameW resolves "/", "." and ".." as the
+// short form would have them resolved) and then in its extended-length form, so that the
+// whole path is reached and never only its first MAX_PATH - 1 characters. Null when it
+// cannot be named so.
+const wchar_t* SystemPathName(const char16_t* path, char16_t (&name)[kSystemPathCapacity]) {
+    std::size_t length = 0;
+    while (path[length] != 0) ++length;
+    if (length < MAX_PATH) return reinterpret_cast<const wchar_t*>(path);
+    if (length > kLongestFilePath) return nullptr;
+    wchar_t full[kFullPathCapacity];
+    const DWORD made =
+        GetFullPathNameW(reinterpret_cast<const wchar_t*>(path), kFullPathCapacity, full, nullptr);
+    if (made == 0 || made >= kFullPathCapacity) return nullptr;
+    if (ExtendedLengthPath(reinterpret_cast<const char16_t*>(full), name, kSystemPathCapacity) == 0) {
+        return nullptr;
+    }
+    return reinterpret_cast<const wchar_t*>(name);
+}
+
+}  // namespace
+
 FileHandle OpenFileForReading(const char16_t* path, bool shareWrite) {
+    char16_t buffer[kSystemPathCapacity];
+    const wchar_t* name = SystemPathName(path, buffer);
+    if (name == nullptr) return nullptr;
     const DWORD share = FILE_SHARE_READ | (shareWrite ? FILE_SHARE_WRITE : 0);
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path), GENERIC_READ, share,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
@@ -163,8 +199,11 @@ void CloseFile(FileHandle file) {
 
 SearchResult SearchFirstFile(const char16_t* path) {
     SearchResult result;
+    char16_t buffer[kSystemPathCapacity];
+    const wchar_t* name = SystemPathName(path, buffer);
+    if (name == nullptr) return result;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(reinterpret_cast<const wchar_t*>(path), &found);
+    HANDLE search = FindFirstFileW(name, &found);
     if (search == INVALID_HANDLE_VALUE) return result;
     FindClose(search);
     result.found = true;

@@ -33,6 +33,9 @@ void SetWideCaption(int window, const std::u16string& caption);
 // The simulated ANSI code page is 1252 (Western European, as on Wine). While failing is
 // set, every conversion to or from it fails, as a broken system conversion would.
 void SetConversionsFail(bool failing);
+// While double-byte is set, the code page's lead bytes are those of code page 932
+// (0x81-0x9F and 0xE0-0xFC); the conversions stay 1252's.
+void SetDoubleByteCodePage(bool doubleByte);
 
 // Every message delivered, in order. A WM_COPYDATA message is logged with its kind as
 // wParam and, as lParam, the index of its bytes in CopyDataPayloads().

@@ -52,7 +52,7 @@ constexpr std::int64_t kDataLengthSize = 4;
 // past this only in a broken tag.
 constexpr std::size_t kTextWindow = 6 * 1024;
 
-constexpr int kFirstCharactersOfDate = 4;  // a year is the first four of a date
+constexpr std::size_t kYearCharacters = 4;  // a year is the first four of a date
 
 struct TagHeader {
     unsigned char major = 0;
@@ -258,10 +258,7 @@ void FindField(TagStream& body, const TagHeader& tag, TagField field, FieldText&
             return;
         } else if (role == FrameRole::DateForYear) {
             if (haveStandIn) continue;
-            if (AppendTextFrame(out, window, length)) {
-                KeepFirstCharacters(out, kFirstCharactersOfDate);
-                haveStandIn = true;
-            }
+            haveStandIn = AppendTextFrame(out, window, length);
         } else {
             CommentFrame comment;
             if (!SplitCommentFrame(window, length, &comment)) continue;
@@ -307,6 +304,8 @@ bool ReadId3v2Field(const TagSource& source, TagField field, FieldText& out) {
         return false;
     }
     FindField(body, header, field, out);
+    // Whichever frame gave it (a year frame or a recording date), a year is cut here.
+    if (field == TagField::Year) KeepFirstCharacters(out, kYearCharacters);
     return true;
 }
 

@@ -70,6 +70,19 @@ bool WriteWideAsAnsi(char* data, const char16_t* text, std::size_t count) {
     return true;
 }
 
+// The longest prefix of ANSI text, at most limit bytes, that ends on a whole character:
+// in a double-byte code page a lead byte is kept only with the byte after it.
+std::size_t AnsiCutOnCharacter(const char* text, std::size_t size, std::size_t limit) {
+    if (size <= limit) return size;
+    std::size_t at = 0;
+    while (at < limit) {
+        const std::size_t step = platform::IsAnsiLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+        if (at + step > limit) break;
+        at += step;
+    }
+    return at;
+}
+
 // Valid UTF-8 to UTF-16, for the ANSI conversion; returns the units written.
 std::size_t Utf8ToWide(const char* text, std::size_t size, char16_t* out, std::size_t capacity) {
     std::size_t n = 0;
@@ -95,13 +108,13 @@ std::size_t Utf8ToWide(const char* text, std::size_t size, char16_t* out, std::s
 }  // namespace
 
 void WriteAnsiAnswer(char* data, const char* text, std::size_t size) {
-    size = LengthBeforeZero(text, size);
+    // An answer's worth, on a whole character; in UTF-8 no byte gives less than one byte,
+    // so no more than that counts there either.
+    size = AnsiCutOnCharacter(text, LengthBeforeZero(text, size), kMaxAnswer);
     if (!ClientReadsUtf8()) {
         WriteText(data, text, size);
         return;
     }
-    // Every byte gives at least one UTF-8 byte, so no more than an answer's worth counts.
-    if (size > kMaxAnswer) size = kMaxAnswer;
     char16_t wide[kMaxAnswer];
     const int units = platform::AnsiToWide(text, static_cast<int>(size), wide, kMaxAnswer);
     if (size != 0 && units <= 0) {

@@ -32,6 +32,8 @@ import re
 import subprocess
 import sys
 
+from test_report import run_tests
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.path.dirname(os.path.dirname(HERE))
 DEFAULT_DEF = os.path.join(SOURCE_DIR, "src", "host", "exports.def")
@@ -388,26 +390,7 @@ def suite(build_root):
         ("X86Dll.EveryExportPopsItsArgumentsOnEveryPath", returns_of_real),
         ("FaultyDll.ReturnCheckRefusesExactlyTheWrongExports", faulty_refusals),
     ]
-    print(f"[==========] Running {len(tests)} tests (static checks of {real}).")
-    failed = []
-    for name, run in tests:
-        print(f"[ RUN      ] {name}")
-        try:
-            faults = run()
-        except CheckError as e:
-            faults = [str(e)]
-        for fault in faults:
-            print(fault if fault.startswith("Failure") else f"Failure: {fault}")
-        print(f"[  FAILED  ] {name}" if faults else f"[       OK ] {name}")
-        if faults:
-            failed.append(name)
-    print(f"[==========] {len(tests)} tests ran.")
-    print(f"[  PASSED  ] {len(tests) - len(failed)} tests.")
-    if failed:
-        print(f"[  FAILED  ] {len(failed)} test{'s' if len(failed) > 1 else ''}, listed below:")
-        for name in failed:
-            print(f"[  FAILED  ] {name}")
-    return not failed
+    return run_tests(f"static checks of {real}", tests, errors=(CheckError,))
 
 
 def main():

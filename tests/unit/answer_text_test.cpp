@@ -78,6 +78,8 @@ TEST_F(AnswerText, CutsAt899BytesOnAWholeCharacter) {
         std::string ansi;
         std::string utf8;    // the answer to a 7.x client
         std::string as_is;   // the answer to a 6.x client
+        // Code page 932's lead bytes (0x82 leads, 0xB1 is one); conversions stay 1252's.
+        bool doubleByte = false;
     } cases[] = {
         {"the cut would split a two-byte character", a898 + "\xe9", a898, a898 + "\xe9"},
         {"exactly the longest answer", a897 + "\xe9", a897 + "\xc3\xa9", a897 + "\xe9"},
@@ -87,9 +89,13 @@ TEST_F(AnswerText, CutsAt899BytesOnAWholeCharacter) {
         {"ASCII longer than an answer", std::string(2000, 'y'), std::string(899, 'y'),
          std::string(899, 'y')},
         {"the answer stops at an inner zero", "ab\0\xe9"s, "ab", "ab"},
+        {"932: the cut would split a character", a898 + "\x82\xa0", a898, a898, true},
+        {"932: a character that ends at the cut", a897 + "\x82\xa0" "b", a897, a897 + "\x82\xa0", true},
+        {"932: a one-byte character at the cut", a898 + "\xb1\x82", a898, a898 + "\xb1", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        sim::SetDoubleByteCodePage(c.doubleByte);
         LoadAs(kClientVersion7);
         const std::string utf8 =
             Answer([&](char* d) { zel::WriteAnsiAnswer(d, c.ansi.data(), c.ansi.size()); });

@@ -160,6 +160,10 @@ TEST(Id3v2Field, YearFromYearFrameElseFromRecordingDate) {
                    TagField::Year),
               "\xf0\x9f\x8e\xb5" "023") << "four characters, not four bytes";
     EXPECT_EQ(Read(Id3v2Tag(4, Frame(4, "TDRC", Latin1("99"))), TagField::Year), "99");
+    // A year frame that holds more than a year is cut as a date is, in every version.
+    EXPECT_EQ(Read(Id3v2Tag(3, Frame(3, "TYER", Latin1("2004-05-06"))), TagField::Year), "2004");
+    EXPECT_EQ(Read(Id3v2Tag(2, Frame(2, "TYE", Latin1("2004-05-06"))), TagField::Year), "2004");
+    EXPECT_EQ(Read(Id3v2Tag(4, tdrc + Frame(4, "TYER", Latin1("19999"))), TagField::Year), "1999");
 }
 
 TEST(Id3v2Field, CommentFrames) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <ctime>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "exports.h"
+#include "platform/long_path.h"
 #include "sim_fixture.h"
 #include "tag_bytes.h"
 #include "tag_test_support.h"
@@ -280,11 +282,14 @@ TEST_F(TagQueryTest, ModificationTimeOutsideDosDatesCountsAsNoFile) {
     }
 }
 
-TEST_F(TagQueryTest, PathsLongerThanAnOpenTakesAnswerNa) {
+TEST_F(TagQueryTest, LongPathsAreOpenedWholeUpToWhatAnEntryHolds) {
+    // Beside each track, a decoy named by the track's first characters (as many as an
+    // entry holds, else all but the last): a path cut anywhere would answer its tag.
     struct Case {
         std::size_t length;
         bool tag;
-    } cases[] = {{200, true}, {259, true}, {261, false}, {300, false}, {2000, false}};
+    } cases[] = {{200, true}, {259, true}, {260, true}, {261, true}, {899, true},
+                 {900, false}, {2000, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE("path of " + std::to_string(c.length));
         sim::Reset();
@@ -297,9 +302,23 @@ TEST_F(TagQueryTest, PathsLongerThanAnOpenTakesAnswerNa) {
         path += "/" + std::string(c.length - path.size() - 5, 'f') + ".mp3";
         ASSERT_EQ(path.size(), c.length);
         ASSERT_TRUE(WriteFile(path, TagBlock(kSong)));
+        const std::string decoy = path.substr(0, std::min<std::size_t>(c.length - 1, 899));
+        ASSERT_TRUE(WriteFile(decoy, TagBlock({"Decoy", "Decoy", "Decoy", "2000", "Decoy", 0})));
         Play(path);
         EXPECT_EQ(AskAll(), c.tag ? kSongAnswers : kNoTag);
         ::unlink(path.c_str());
+        ::unlink(decoy.c_str());
+    }
+}
+
+TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"C:\\a", u"\\\\?\\C:\\a"}, {u"\\\\srv\\a", u"\\\\?\\UNC\\srv\\a"},
+        {u"\\\\.\\C:\\a", u"\\\\.\\C:\\a"}, {u"C:a", u""}, {u"\\a", u""}, {u"a", u""}};
+    for (const auto& [full, extended] : cases) {
+        char16_t out[16];
+        EXPECT_EQ(std::u16string(out, zel::platform::ExtendedLengthPath(full.c_str(), out, 16)), extended);
+        EXPECT_EQ(zel::platform::ExtendedLengthPath(full.c_str(), out, extended.size()), 0u) << "no room";
     }
 }
 

@@ -13,10 +13,11 @@ name|title|artist|album|year|comment|genre|id3_title, each the answer a client o
 (UTF-8) must get; the last is what id3_title answers from the file's ID3v1 tag.
 """
 import os
+import shutil
 import struct
 import sys
 
-from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, COMM, TCON, TRCK
+from mutagen.id3 import APIC, ID3, TIT2, TPE1, TALB, TDRC, TYER, COMM, TCON, TRCK
 from mutagen.id3._id3v1 import MakeID3v1
 
 import format_fixtures
@@ -135,6 +136,19 @@ def write_best_tags(folder):
     tags.save(path, v1=0, v2_version=4)
     rows.append(["best24latin.mp3", "Caf\u00e9 del Mar", "n/a", "n/a", "n/a", "n/a", "Jazz", "n/a"])
 
+    # Year frames that hold more than a year: 2.3 with a full date, 2.4 with a recording
+    # date and then a five-digit year. Each answers the first four characters of its year.
+    for version, frames, year in ((3, [TYER(encoding=0, text="2004-05-06")], "2004"),
+                                  (4, [TDRC(encoding=0, text="2004-05-06"),
+                                       TYER(encoding=0, text="19999")], "1999")):
+        name = "year%d.mp3" % (20 + version)
+        write_audio(os.path.join(folder, name))
+        tags = ID3()
+        for frame in [TIT2(encoding=0, text="Long Year")] + frames:
+            tags.add(frame)
+        tags.save(os.path.join(folder, name), v1=0, v2_version=version)
+        rows.append([name, "Long Year", "n/a", "n/a", year, "n/a", "n/a", "n/a"])
+
     rows += format_fixtures.write_all(folder)
 
     with open(os.path.join(folder, "best.txt"), "w", encoding="utf-8", newline="\r\n") as f:
@@ -174,6 +188,13 @@ def main():
         f.seek(size - 128)
         f.write(raw_block("Far Away", "Deep Artist", "Big Album", "2005", "at 5 GiB", 17))
     manifest.append("huge.mp3|Far Away|Deep Artist|Big Album|2005|at 5 GiB|17")
+
+    # A track whose Windows path, C:\zelfix\<200 d>\<f...>.mp3, is 260 characters long,
+    # and beside it a decoy with other tags named by the first 259 of them.
+    os.makedirs(os.path.join(folder, "d" * 200), exist_ok=True)
+    track = os.path.join(folder, "d" * 200, "f" * (260 - len("C:\\zelfix\\") - 201 - 4) + ".mp3")
+    shutil.copy(os.path.join(folder, "one.mp3"), track)
+    shutil.copy(os.path.join(folder, "full.mp3"), track[:-1])
 
     with open(os.path.join(folder, "tags.txt"), "w", newline="\r\n") as f:
         f.write("\n".join(manifest) + "\n")

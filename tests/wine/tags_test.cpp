@@ -186,6 +186,8 @@ const struct {
     {"best23.mp3", "ID3v2.3 in UTF-16; the album only in the ID3v1 tag"},
     {"best24.mp3", "ID3v2.4 in UTF-8, a 2 MB picture before the title"},
     {"best24latin.mp3", "ID3v2.4 in ISO-8859-1, genre by number"},
+    {"year23.mp3", "ID3v2.3 whose year frame holds a full date"},
+    {"year24.mp3", "ID3v2.4, a recording date, then a year frame of five digits"},
     {"flac.flac", "FLAC comments; COMMENT over DESCRIPTION, a full date"},
     {"id3flac.flac", "FLAC after an ID3v2 tag whose title it beats"},
     {"flacpicture.flac", "FLAC, a 2 MB picture block before the comments, genre (17)"},
@@ -276,6 +278,21 @@ TEST(TagQueries, AFileHeldOpenWithoutWriteSharingIsRead) {
                 "held.mp3");
     end_process(holder);
     remove_file(ready);
+}
+
+TEST(TagQueries, ATrackPathOf260CharactersIsReadWholeNeverByItsFirst259) {
+    // make_fixtures.py put one.mp3 there, and full.mp3 as the decoy named by its first 259.
+    const std::string track =
+        std::string(kFixtureDir) + std::string(200, 'd') + "\\" + std::string(45, 'f') + ".mp3";
+    ASSERT_EQ(track.size(), 260u);
+    const std::string one[] = {"Song One", "Artist A", "Album X", "1999", "nice", "Rock"};
+    const std::string scenario = scenario_for(playlist_of(track), 0);
+    for (const char* const* queries : {kTagQueries, kBestTagQueries}) {
+        for (size_t i = 0; i < 6; ++i) {
+            EXPECT_EQ(call_with_player(queries[i], scenario).call.answer, one[i]) << queries[i];
+        }
+    }
+    EXPECT_EQ(call_with_player("zel_winamp_track_file", scenario).call.answer, track);
 }
 
 TEST(TagQueries, GenreNumbersPastTheTableAnswerNa) {

@@ -6,6 +6,10 @@
 # cannot start however it is installed, and its packages may not be installable at all
 # (a mirror without the i386 lists). The tests then run the x64 DLL under 64-bit Wine and
 # check the 32-bit DLL statically, and say so; nothing here fails for it.
+#
+# The ARM64 DLL is built with Debian's clang-19, lld-19 and llvm-19 (its import libraries
+# are made by llvm-dlltool-19) and libc++'s headers. Its test stage wants qemu-user-static,
+# binfmt-support and debootstrap; without them it is checked statically, and says so.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . tests/wine/wine_env.sh
@@ -22,6 +26,10 @@ have zip || need+=(zip)
 /usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1 || need+=(python3-mutagen)
 have chattr || need+=(e2fsprogs)
 [ -x "$ZEL_WINE64" ] || need+=(wine wine64)
+have clang++-19 || need+=(clang-19)
+have ld.lld-19 || need+=(lld-19)
+have llvm-dlltool-19 || need+=(llvm-19)
+[ -f /usr/lib/llvm-19/include/c++/v1/string ] || need+=(libc++-19-dev)
 # 32-bit Wine only where this kernel can run it; after a failed try, again a day later.
 want_wine32=0
 tried=/var/lib/zel-winamp-wine32-tried
@@ -29,6 +37,11 @@ recent_try=$(find "$tried" -mmin -1440 2>/dev/null || true)
 if [ ! -x "$ZEL_WINE32" ] && [ -z "$recent_try" ] && x86_kernel_probe; then want_wine32=1; fi
 # The fuzzers want clang and its fuzzer runtime; without them the fuzz runs are skipped.
 optional=()
+if [ "${ZEL_WANT_ARM64:-0}" = 1 ] && [ "${ZEL_NO_ARM64:-0}" != 1 ]; then
+  [ -x /usr/bin/qemu-aarch64-static ] || optional+=(qemu-user-static)
+  have update-binfmts || optional+=(binfmt-support)
+  have debootstrap || optional+=(debootstrap)
+fi
 if [ "${ZEL_WANT_FUZZ:-0}" = 1 ]; then
   have clang++ || optional+=(clang)
   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
@@ -55,7 +68,7 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 if [ ${#optional[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${optional[@]}" >/dev/null ||
-    echo "could not install ${optional[*]}: fuzz runs will be skipped"
+    echo "could not install ${optional[*]}: the fuzz runs or the ARM64 Wine stage will be skipped"
 fi
 if [ "$want_wine32" = 1 ]; then
   if ! apt-get install -y -q --no-install-recommends wine32:i386 >/dev/null 2>&1; then
