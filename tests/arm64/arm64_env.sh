@@ -73,23 +73,36 @@ arm64_root_unmount() {
 
 # Inside the root, as Wine for ARM64 wants it: its own 64-bit prefix, no display, UTF-8
 # file names. WINEARCH is set here, never inherited from a 32-bit stage.
+# Each run is bounded: under emulation Wine has been seen, rarely, to hang while it starts
+# its session (wineboot), and a hung stage must not hold the suite.
 arm64_wine() {
-    chroot "$ARM64_ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LC_ALL=C.UTF-8 \
+    timeout -k 10 "${ZEL_ARM64_CALL_LIMIT:-240}" chroot "$ARM64_ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LC_ALL=C.UTF-8 \
         WINEPREFIX=/root/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
         /usr/lib/wine/wine64 "$@"
 }
 arm64_wineserver() {
-    chroot "$ARM64_ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root WINEPREFIX=/root/prefix \
+    timeout -k 10 "${ZEL_ARM64_CALL_LIMIT:-240}" chroot "$ARM64_ROOT" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root WINEPREFIX=/root/prefix \
         /usr/lib/wine/wineserver "$@"
 }
 
-# Makes the root on first use (debootstrap, then wine64 and a prefix inside it); a root
-# whose making was cut short is made afresh. Mounts /proc and /dev into it.
+# A copy of a ready root that the machine keeps across clones and build folders: making
+# one runs every package's set-up under emulation, which takes minutes.
+ARM64_ROOT_CACHE=/var/cache/zel-winamp/arm64-root.tar
+
+# Makes the root on first use (from the machine's copy, else debootstrap, then wine64 and
+# a prefix inside it); a root whose making was cut short is made afresh. Mounts /proc and
+# /dev into it.
 arm64_root_setup() {
     local build
     build=$(cd "$1" && pwd)
     ARM64_ROOT=$build/arm64-root
     arm64_root_unmount
+    if [ ! -f "$ARM64_ROOT/.zel-ready" ] && [ -f "$ARM64_ROOT_CACHE" ]; then
+        echo "arm64: taking the root from this machine's copy $ARM64_ROOT_CACHE"
+        rm -rf --one-file-system "$ARM64_ROOT"
+        mkdir -p "$ARM64_ROOT"
+        tar -xf "$ARM64_ROOT_CACHE" -C "$ARM64_ROOT" 2>/dev/null || rm -f "$ARM64_ROOT/.zel-ready"
+    fi
     if [ ! -f "$ARM64_ROOT/.zel-ready" ]; then
         echo "arm64: making the root $ARM64_ROOT (first time only: a few minutes)"
         rm -rf --one-file-system "$ARM64_ROOT"
@@ -106,5 +119,12 @@ arm64_root_setup() {
         arm64_wineserver -w
         [ -f "$ARM64_ROOT/root/prefix/system.reg" ] || { echo "arm64: Wine for ARM64 made no prefix in the root"; return 1; }
         touch "$ARM64_ROOT/.zel-ready"
+    fi
+    if [ ! -f "$ARM64_ROOT_CACHE" ] && mkdir -p "${ARM64_ROOT_CACHE%/*}" 2>/dev/null; then
+        # /proc and /dev are mounted now: --one-file-system keeps them out; so are the
+        # files an earlier run of the stage left (its sparse 5 GiB track among them).
+        tar -cf "$ARM64_ROOT_CACHE.part" --one-file-system --sparse --exclude=./zel \
+            --exclude=./root/prefix/drive_c/zelarm -C "$ARM64_ROOT" . 2>/dev/null &&
+            mv "$ARM64_ROOT_CACHE.part" "$ARM64_ROOT_CACHE" || rm -f "$ARM64_ROOT_CACHE.part"
     fi
 }

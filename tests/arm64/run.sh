@@ -63,11 +63,17 @@ wineserver -k 2>/dev/null
 
 # The ARM64 DLL through the ARM64 stand-in, under Wine for ARM64.
 started=$SECONDS
-arm64_wine reg add "$uninstall_key" /v UninstallString /d "\"${install_dir}uninstall.exe\"" /f \
-  >/dev/null 2>&1 </dev/null
 { echo 'Z:\zel\zel.winamp.dll'; cat "$body"; } >"$work/calls.txt"
-arm64_wine 'Z:\zel\client_standin.exe' 'Z:\zel\calls.txt' </dev/null 2>&1 | tr -d '\r' \
-  >"$build/arm64-answers.txt"
+# A run that Wine did not finish in time is tried once more on a fresh Wine session.
+for attempt in 1 2; do
+  arm64_wine reg add "$uninstall_key" /v UninstallString /d "\"${install_dir}uninstall.exe\"" /f \
+    >/dev/null 2>&1 </dev/null
+  arm64_wine 'Z:\zel\client_standin.exe' 'Z:\zel\calls.txt' </dev/null 2>&1 | tr -d '\r' \
+    >"$build/arm64-answers.txt"
+  [ "${PIPESTATUS[0]}" != 124 ] && break
+  echo "arm64: Wine for ARM64 did not finish in time (try $attempt of 2); its session is stopped"
+  arm64_wineserver -k 2>/dev/null
+done
 calls=$(grep -vc '^>' "$body")
 echo "arm64: ran the ARM64 DLL under Wine for ARM64 (qemu-aarch64): $calls calls, no player, in $((SECONDS - started)) s"
 /usr/bin/python3 "$here/stage.py" check "$body" "$drive/fix" "$build/arm64-answers.txt" "$build/arm64-x64-answers.txt" ||
