@@ -50,6 +50,12 @@ TEST_F(CallArgumentTest, DecodesStrictlyAndParsesOnlyWhatFitsExactly) {
         EXPECT_EQ(argument.decoded, c.decoded) << c.bytes.substr(0, 20);
         EXPECT_EQ(parsed ? seconds : -1, c.seconds) << c.bytes.substr(0, 20);
     }
+    // mIRC 6 passes the code page's bytes (1252 here), where 0xDC is "Ü", never an error.
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    char data[kDataCapacity] = " C:\\\xdc ";
+    CallArgument argument;
+    ReadCallArgument(data, argument);
+    EXPECT_EQ(std::u16string(argument.text, argument.length), u"C:\\\u00dc");
 }
 
 }  // namespace
