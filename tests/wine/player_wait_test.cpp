@@ -64,25 +64,13 @@ std::vector<std::string> player_exports() {
     return names;
 }
 
-// The install directory's playlist names a tagged track, so that the answers without a
-// player say something.
-void place_installed_playlist() {
-    write_file(std::string(kInstallDir) + "winamp.m3u",
-               "#EXTM3U\r\n" + std::string(kFixtureDir) + "one.mp3\r\n");
-}
-
-bool log_has(const Player& player, const std::string& line) {
-    const std::vector<std::string> log = read_log(player);
-    return std::find(log.begin(), log.end(), line) != log.end();
-}
-
-bool wait_for_log(const Player& player, const std::string& line, DWORD timeout_ms) {
-    const DWORD start = GetTickCount();
-    while (!log_has(player, line)) {
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(50);
+// Polls the player's log for `line`, up to `timeout_ms` (0: looks once).
+bool log_shows(const Player& player, const std::string& line, DWORD timeout_ms = 0) {
+    for (const DWORD start = GetTickCount();; Sleep(50)) {
+        const std::vector<std::string> log = read_log(player);
+        if (std::find(log.begin(), log.end(), line) != log.end()) return true;
+        if (GetTickCount() - start >= timeout_ms) return false;
     }
-    return true;
 }
 
 // Lets a hung or busy player catch up with what it was sent, then empties its log.
@@ -94,7 +82,10 @@ void settle(Player& player) {
 }
 
 TEST(PlayerWait, AHungPlayerGetsEveryExportTheAnswerOfNoPlayer) {
-    place_installed_playlist();
+    // The install directory's playlist names a tagged track, so that the answers without a
+    // player say something.
+    write_file(std::string(kInstallDir) + "winamp.m3u",
+               "#EXTM3U\r\n" + std::string(kFixtureDir) + "one.mp3\r\n");
     const std::vector<std::string> names = player_exports();
     ASSERT_GT(names.size(), 50u);
     stop_shared_player();
@@ -131,7 +122,6 @@ TEST(PlayerWait, ADialogCommandReturnsWhileThePlayerCarriesItOut) {
     };
     Player& player = shared_player();
     for (const auto& d : kDialogs) {
-        const std::string command = "CMD " + std::to_string(d.id);
         set_scenario(player, "dialog." + std::to_string(d.id) + "=" + std::to_string(d.dialog_ms) +
                                  "\nrequest.124.0=42\n");
         clear_log(player);
@@ -140,12 +130,12 @@ TEST(PlayerWait, ADialogCommandReturnsWhileThePlayerCarriesItOut) {
         EXPECT_LT(result.seconds, kSlowCallSeconds) << d.name;
         std::printf("%s returned after %.2f s of a %d ms dialog\n", d.name, result.seconds,
                     d.dialog_ms);
-        EXPECT_TRUE(log_has(player, command)) << d.name << ": the command was not delivered";
+        const std::string end = "END " + std::to_string(d.id);
+        EXPECT_TRUE(log_shows(player, "CMD " + std::to_string(d.id))) << d.name << ": not delivered";
         // Messages sent while the dialog runs are answered from its loop.
         EXPECT_EQ(timed_call("zel_winamp_playlist_tracks").call.answer, "42") << d.name;
-        EXPECT_FALSE(log_has(player, "END " + std::to_string(d.id))) << d.name;
-        EXPECT_TRUE(wait_for_log(player, "END " + std::to_string(d.id), d.dialog_ms + 10000))
-            << d.name << ": the dialog never ended";
+        EXPECT_FALSE(log_shows(player, end)) << d.name;
+        EXPECT_TRUE(log_shows(player, end, d.dialog_ms + 10000)) << d.name << ": the dialog never ended";
     }
     settle(player);
 }
