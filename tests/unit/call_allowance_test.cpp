@@ -29,6 +29,7 @@ TEST_F(CallAllowanceTest, EveryMessageWaitsOnlyForWhatIsLeftOfTheCallsSecond) {
         std::string answer;
         std::vector<std::uint32_t> waits;  // the wait each send was given
         std::size_t delivered;
+        const char* argument = "abc";
     };
     const Case cases[] = {
         {"prompt", zel_winamp_playlist_tracks, 0, false, "7", {1000, 1000}, 2},
@@ -37,6 +38,8 @@ TEST_F(CallAllowanceTest, EveryMessageWaitsOnlyForWhatIsLeftOfTheCallsSecond) {
         {"first answer late", zel_winamp_playlist_pos, 1500, false, "1", {1000}, 1},
         {"hung: no wait at all", zel_winamp_track_length, 0, true, "00:00:00", {1000}, 0},
         {"command to a hung player", zel_winamp_play, 0, true, "abc", {1000}, 0},
+        {"control, answer late", zel_winamp_set_volume, 1500, false, "ERR player not running",
+         {1000}, 1, "50"},
     };
     for (const Case& c : cases) {
         sim::Reset();
@@ -44,7 +47,7 @@ TEST_F(CallAllowanceTest, EveryMessageWaitsOnlyForWhatIsLeftOfTheCallsSecond) {
                                           [](std::int32_t, std::int32_t) { return 7; });
         sim::SetAnswerTime(player, c.answerMs);
         sim::SetHung(player, c.hung);
-        EXPECT_EQ(Call(c.command), c.answer) << c.what;
+        EXPECT_EQ(Call(c.command, c.argument), c.answer) << c.what;
         EXPECT_EQ(sim::SendWaits(), c.waits) << c.what;
         EXPECT_EQ(sim::Messages().size(), c.delivered) << c.what;
     }

@@ -37,6 +37,19 @@ ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_album);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_year);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_comment);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_tag_genre);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_play_state);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_volume);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_set_volume);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_seek);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_jump);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_shuffle);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_repeat);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_set_shuffle);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_set_repeat);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_file);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_title);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_enqueue);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_play_file);
 
 namespace zel::testing {
 
