@@ -18,8 +18,6 @@ constexpr std::int32_t kPaused = 3;
 constexpr std::int32_t kVolumeSteps = 255;  // the player's volume runs 0..255
 constexpr std::int64_t kLongestMs = 2147483647;
 
-bool PlayerAnswers() { return FindPlayerWindow() != nullptr; }
-
 int AnswerNumber(char* data, std::int32_t value) {
     WriteDecimalAnswer(data, value);
     return kResultAnswer;
@@ -54,10 +52,10 @@ int SetSwitch(char* data, std::int32_t setCode, std::int32_t getCode) {
     ReadCallArgument(data, argument);
     bool on = false;
     if (!ParseSwitch(argument, &on)) return AnswerError(data, "give on or off");
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     SendPlayerRequest(setCode, on ? 1 : 0);
     const bool now = SendPlayerRequest(getCode, 0) != 0;
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     return AnswerWord(data, now ? "on" : "off");
 }
 
@@ -68,9 +66,9 @@ using namespace zel;
 
 ZEL_HOST_COMMAND(zel_winamp_play_state) {
     constexpr char kNotRunning[] = "not running";
-    if (!PlayerAnswers()) return AnswerWord(data, kNotRunning);
+    if (!PlayerAnswering()) return AnswerWord(data, kNotRunning);
     const std::int32_t state = SendPlayerRequest(kRequestPlayState, 0);
-    if (!PlayerAnswers()) return AnswerWord(data, kNotRunning);
+    if (!PlayerAnswering()) return AnswerWord(data, kNotRunning);
     return AnswerWord(data, state == kPlaying ? "playing" : state == kPaused ? "paused" : "stopped");
 }
 
@@ -86,13 +84,13 @@ ZEL_HOST_COMMAND(zel_winamp_set_volume) {
     if (!ParseAmount(argument, &change, &amount) || (change == Change::Set && amount > 100)) {
         return AnswerError(data, "volume must be a whole number from 0 to 100, or +N or -N");
     }
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     const std::int64_t now = change == Change::Set ? 0 : VolumePercent();
     const std::int64_t percent = Clamp(Applied(change, now, amount), 0, 100);
     SendPlayerRequest(kRequestVolume,
                       static_cast<std::int32_t>((percent * kVolumeSteps + 50) / 100));
     const std::int32_t after = VolumePercent();
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     return AnswerNumber(data, after);
 }
 
@@ -104,7 +102,7 @@ ZEL_HOST_COMMAND(zel_winamp_seek) {
     if (!ParseClockTime(argument, &change, &seconds)) {
         return AnswerError(data, "give a time as seconds, m:ss or h:mm:ss, or +/- one");
     }
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     std::int64_t now = 0;
     if (change != Change::Set) {
         constexpr std::int32_t kPlayPositionMs = 0;
@@ -112,7 +110,7 @@ ZEL_HOST_COMMAND(zel_winamp_seek) {
     }
     const std::int64_t ms = Clamp(Applied(change, now, std::int64_t{seconds} * 1000), 0, kLongestMs);
     const std::int32_t result = SendPlayerRequest(kRequestSeek, static_cast<std::int32_t>(ms));
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     if (result == -1) return AnswerError(data, "not playing");
     if (result == 1) return AnswerError(data, "past the end of the track");
     WriteClockAnswer(data, static_cast<std::int32_t>(ms / 1000));
@@ -126,13 +124,13 @@ ZEL_HOST_COMMAND(zel_winamp_jump) {
     if (!ParseWholeNumber(argument, &number) || number < 1) {
         return AnswerError(data, "entry must be a whole number from 1");
     }
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     const std::int32_t length = SendPlayerRequest(kRequestPlaylistLength, 0);
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     if (number > length) return AnswerError(data, "past the end of the playlist");
     SendPlayerRequest(kRequestSetPosition, number - 1);
     SendPlayerCommand(kCommandPlay);
-    if (!PlayerAnswers()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     return AnswerNumber(data, number);
 }
 

@@ -37,6 +37,10 @@ platform::WindowHandle FindPlayerWindow() {
     return platform::FindWindowByClass(kPlayerWindowClass);
 }
 
+bool PlayerAnswering() {
+    return FindPlayerWindow() != nullptr;
+}
+
 bool PlayerWentSilent() {
     return CallAllowanceLeft() == 0;
 }

@@ -29,6 +29,10 @@ constexpr std::int32_t kRequestSettingsDir = 338;    // UTF-16, from player vers
 // during this call.
 platform::WindowHandle FindPlayerWindow();
 
+// True while a player window exists and has answered every message of this call in time:
+// the commands that take an argument check it before they send and after.
+bool PlayerAnswering();
+
 // True once a message of this call went unanswered in time: what the call learned from
 // the player before then is to be dropped, not mixed with what it does without one.
 bool PlayerWentSilent();

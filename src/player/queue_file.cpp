@@ -32,7 +32,7 @@ bool QueueFile(char* data, std::int32_t* number) {
         case PathKind::Url:
             break;
     }
-    if (FindPlayerWindow() == nullptr) {
+    if (!PlayerAnswering()) {
         AnswerError(data, kPlayerNotRunning);
         return false;
     }
@@ -40,7 +40,7 @@ bool QueueFile(char* data, std::int32_t* number) {
     SendPlayerCopyData(kCopyEnqueueFile, argument.text,
                        static_cast<std::uint32_t>((argument.length + 1) * sizeof(char16_t)));
     *number = SendPlayerRequest(kRequestPlaylistLength, 0);
-    if (FindPlayerWindow() == nullptr) {
+    if (!PlayerAnswering()) {
         AnswerError(data, kPlayerNotRunning);
         return false;
     }
@@ -68,7 +68,7 @@ ZEL_HOST_COMMAND(zel_winamp_play_file) {
     if (!QueueFile(data, &number)) return kResultAnswer;
     SendPlayerRequest(kRequestSetPosition, number - 1);
     SendPlayerCommand(kCommandPlay);
-    if (FindPlayerWindow() == nullptr) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     WriteDecimalAnswer(data, number);
     return kResultAnswer;
 }
