@@ -19,6 +19,9 @@ const std::string kSong = kQueueDir + "song.mp3";
 const std::string kLatin = kQueueDir + "\xc3\x9c" "ber.mp3";          // "Über": in code page 1252
 const std::string kJapanese = kQueueDir + "\xe6\x97\xa5\xe6\x9c\xac.mp3";  // in no Western code page
 const std::string kUrl = "http://radio.example/live?x=1";
+// 272 characters: looked up in its extended-length form, queued whole.
+const std::string kLongSong = kQueueDir + "long\\" + std::string(250, 'l') + ".mp3";
+const std::string kNetworkSong = "\\\\10.255.255.1\\s\\a.mp3";  // never looked up
 
 // The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
 std::string Copy(const std::string& utf8) {
@@ -37,8 +40,13 @@ struct Case {
 TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
     make_dirs(kQueueDir);
     for (const std::string& file : {kSong, kLatin, kJapanese}) ASSERT_TRUE(write_file_named(file, "x"));
+    ASSERT_EQ(kLongSong.size(), 272u);
+    make_dirs(kQueueDir + "long");
+    ASSERT_TRUE(write_file_named("\\\\?\\" + kLongSong, "x"));
     const std::string kVolumeErr = "ERR volume must be a whole number from 0 to 100, or +N or -N";
     const std::string kEntryErr = "ERR entry must be a whole number from 1";
+    const std::string kSchemeErr = "ERR give a full path or an http(s) address";
+    const std::string kNoFile = "ERR no such file";
     const Case kCases[] = {
         {"play_state", "", "request.104.0=1", "playing", {"REQ 104 0"}},
         {"play_state", "", "request.104.0=3", "paused", {"REQ 104 0"}},
@@ -88,6 +96,22 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
         {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
          {Copy(kSong), "REQ 124 0"}},
+        {"enqueue", "https://radio.example/", "request.124.0=3", "3", {Copy("https://radio.example/"), "REQ 124 0"}},
+        {"enqueue", "HTTP://RADIO.example", "request.124.0=3", "3", {Copy("HTTP://RADIO.example"), "REQ 124 0"}},
+        {"enqueue", kLongSong, "request.124.0=4", "4", {Copy(kLongSong), "REQ 124 0"}},
+        {"enqueue", kNetworkSong, "request.124.0=5", "5", {Copy(kNetworkSong), "REQ 124 0"}},
+        {"enqueue", kLongSong.substr(0, 271) + "x", "", kNoFile, {}},
+        {"enqueue", "file:///C:/no/such.mp3", "", kSchemeErr, {}},
+        {"enqueue", "file://attacker.example/share/x.mp3", "", kSchemeErr, {}},
+        {"enqueue", "smb://10.0.0.1/share/x.mp3", "", kSchemeErr, {}},
+        {"play_file", "javascript://x", "", kSchemeErr, {}},
+        {"enqueue", "ab://x", "", kSchemeErr, {}},
+        {"enqueue", "C:\\NUL", "", kNoFile, {}},           {"enqueue", kQueueDir + "CON", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "COM1.mp3", "", kNoFile, {}}, {"enqueue", kQueueDir + "nul.mp3", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "AUX", "", kNoFile, {}},      {"enqueue", kQueueDir + "LPT1.txt", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "CONIN$", "", kNoFile, {}},   {"play_file", kQueueDir + "prn .mp3", "", kNoFile, {}},
+        {"enqueue", "\\\\.\\COM1", "", kNoFile, {}},        {"enqueue", "\\\\localhost\\pipe\\x", "", kNoFile, {}},
+        {"enqueue", "\\\\?\\GLOBALROOT\\Device\\Null", "", kNoFile, {}}, {"enqueue", kSong + ":x", "", kNoFile, {}},
     };
     for (const auto& c : kCases) {
         const std::string what = std::string(c.name) + "(" + c.argument.substr(0, 40) + ")";
@@ -110,6 +134,7 @@ TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer)
         {"set_volume", "50", kNotRunning}, {"seek", "1:00", kNotRunning}, {"jump", "1", kNotRunning},
         {"set_shuffle", "on", kNotRunning}, {"set_repeat", "off", kNotRunning},
         {"enqueue", kUrl.c_str(), kNotRunning}, {"play_file", kUrl.c_str(), kNotRunning},
+        {"enqueue", kNetworkSong.c_str(), kNotRunning},
     };
     for (const auto& c : kCases) {
         const ClientCall result = call(std::string("zel_winamp_") + c[0], c[1]);
