@@ -420,13 +420,13 @@ std::string FilePath(const char16_t* widePath) {
 // A file handle is the descriptor plus one, so that null stays "not opened".
 FileHandle OpenFileForReading(const char16_t* widePath, bool shareWrite) {
     auto& desktop = TheDesktop();
-    desktop.fileShareWrite.push_back(shareWrite);
     const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
     const int fd = open(path, O_RDONLY);
     if (fd < 0) return nullptr;
+    desktop.fileShareWrite.push_back(shareWrite);
     ++desktop.openFiles;
     return reinterpret_cast<FileHandle>(static_cast<std::intptr_t>(fd) + 1);
 }

@@ -79,7 +79,7 @@ int OpenProcesses();
 int OpenFiles();
 int OpenKeys();
 int HeapBlocks();
-// Sharing asked for by every file open, in order (true: writing shared too).
+// Sharing asked for by every file opened, in order (true: writing shared too).
 const std::vector<bool>& FileOpenShareWrite();
 
 // A POSIX path (UTF-8) as the UTF-16 path the file calls take, and back.
