@@ -68,9 +68,11 @@ bool IsAnsiLeadByte(unsigned char byte);
 using RegistryKey = void*;
 
 constexpr std::uint32_t kKeyQueryValue = 0x0001;  // KEY_QUERY_VALUE
+constexpr std::uint32_t kKeyView32 = 0x0200;      // KEY_WOW64_32KEY: the 32-bit view
 constexpr std::uint32_t kRegistryString = 1;      // REG_SZ
 
-// Opens, never creates, a key under HKEY_LOCAL_MACHINE with the given access rights.
+// Opens, never creates, a key under HKEY_LOCAL_MACHINE with the given access rights
+// (which may name the view of the registry to open it in).
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key);
 
 enum class ValueStatus { Ok, MoreData, Missing };

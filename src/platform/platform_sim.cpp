@@ -41,6 +41,7 @@ struct Desktop {
     std::vector<std::uint32_t> sendWaits;
     std::uint32_t clock = 0;
     std::map<std::string, std::map<std::string, Value>> registry;
+    std::map<std::string, std::map<std::string, Value>> registry32;  // the 32-bit view only
     std::vector<std::uint32_t> keyRights;
     std::vector<StartedProcess> processes;
     std::vector<bool> fileShareWrite;
@@ -127,11 +128,14 @@ void AdvanceClock(std::uint32_t milliseconds) { TheDesktop().clock += millisecon
 const std::vector<std::uint32_t>& SendWaits() { return TheDesktop().sendWaits; }
 
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& bytes) {
-    TheDesktop().registry[key][name] = {type, bytes};
+                      const std::string& bytes, bool only32) {
+    (only32 ? TheDesktop().registry32 : TheDesktop().registry)[key][name] = {type, bytes};
 }
 
-void RemoveRegistryKey(const std::string& key) { TheDesktop().registry.erase(key); }
+void RemoveRegistryKey(const std::string& key) {
+    TheDesktop().registry.erase(key);
+    TheDesktop().registry32.erase(key);
+}
 
 const std::vector<std::uint32_t>& KeyOpenRights() { return TheDesktop().keyRights; }
 const std::vector<StartedProcess>& StartedProcesses() { return TheDesktop().processes; }
@@ -330,16 +334,25 @@ bool IsAnsiLeadByte(unsigned char byte) {
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     auto& desktop = TheDesktop();
     desktop.keyRights.push_back(access);
-    auto found = desktop.registry.find(subKey);
-    if (found == desktop.registry.end()) return false;
-    *key = new std::string(subKey);
+    // A key of the 32-bit view alone is named by a mark in front of its path.
+    const bool view32 = (access & kKeyView32) != 0;
+    if (view32 && desktop.registry32.count(subKey) != 0) {
+        *key = new std::string(std::string("32:") + subKey);
+    } else if (desktop.registry.count(subKey) != 0) {
+        *key = new std::string(subKey);
+    } else {
+        return false;
+    }
     ++desktop.openKeys;
     return true;
 }
 
 ValueStatus QueryRegistryValue(RegistryKey key, const char* name, std::uint32_t* type, void* buffer,
                                std::uint32_t* size) {
-    const auto& values = TheDesktop().registry[*static_cast<std::string*>(key)];
+    const std::string& path = *static_cast<std::string*>(key);
+    auto& desktop = TheDesktop();
+    const auto& values = path.compare(0, 3, "32:") == 0 ? desktop.registry32[path.substr(3)]
+                                                       : desktop.registry[path];
     auto found = values.find(name);
     if (found == values.end()) return ValueStatus::Missing;
     const sim::Value& value = found->second;
@@ -420,13 +433,13 @@ std::string FilePath(const char16_t* widePath) {
 // A file handle is the descriptor plus one, so that null stays "not opened".
 FileHandle OpenFileForReading(const char16_t* widePath, bool shareWrite) {
     auto& desktop = TheDesktop();
-    desktop.fileShareWrite.push_back(shareWrite);
     const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;
     if (stat(path, &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
     const int fd = open(path, O_RDONLY);
     if (fd < 0) return nullptr;
+    desktop.fileShareWrite.push_back(shareWrite);
     ++desktop.openFiles;
     return reinterpret_cast<FileHandle>(static_cast<std::intptr_t>(fd) + 1);
 }

@@ -14,7 +14,9 @@ namespace zel {
 constexpr char kPlayerWindowClass[] = "Winamp v1.x";
 
 // Request codes, sent as lParam of a request message.
-constexpr std::int32_t kRequestPlayTime = 105;      // 0: position in ms, 1: length in s
+constexpr std::int32_t kRequestPlayTime = 105;
+constexpr std::int32_t kPlayPositionMs = 0;         // its arguments: the position in ms,
+constexpr std::int32_t kTrackLengthSeconds = 1;     // the track's length in seconds
 constexpr std::int32_t kRequestWritePlaylist = 120;
 constexpr std::int32_t kRequestPlaylistLength = 124;
 constexpr std::int32_t kRequestPlaylistPosition = 125;

@@ -20,4 +20,10 @@ std::size_t Utf8CutOnCharacter(const char* text, std::size_t size, std::size_t l
 // units written, or -1 for text that is not UTF-8 or does not fit in capacity units.
 std::ptrdiff_t DecodeUtf8(const char* text, std::size_t size, char16_t* out, std::size_t capacity);
 
+// Decodes UTF-8 that may not be well formed (a file's bytes): each byte that starts no
+// well-formed sequence becomes U+FFFD. Keeps the first capacity - 1 units and a zero in
+// out, and returns the units the whole text takes (more than capacity - 1 when cut).
+std::size_t DecodeUtf8Replacing(const char* text, std::size_t size, char16_t* out,
+                                std::size_t capacity);
+
 }  // namespace zel

@@ -1,6 +1,5 @@
 #include "track/playlist.h"
 
-#include "platform/handles.h"
 #include "platform/heap_buffer.h"
 
 namespace zel {
@@ -23,17 +22,15 @@ bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::s
     return true;
 }
 
-EntryLookup ReadEntryAtPosition(const char16_t* playlist, std::int32_t position, char* out,
+EntryLookup ReadEntryAtPosition(platform::FileHandle playlist, std::int32_t position, char* out,
                                 std::size_t capacity, std::size_t* length) {
     if (capacity > 0) out[0] = '\0';
     *length = 0;
-    platform::ScopedFile file(platform::OpenFileForReading(playlist, /*shareWrite=*/false));
-    if (!file) return EntryLookup::NoPlaylist;
 
     platform::HeapBuffer block;
     if (!block.allocate(kReadBlock)) return EntryLookup::NoPlaylist;
     LineReader reader =
-        FileLineReader(file.get(), static_cast<unsigned char*>(block.data()), kReadBlock);
+        FileLineReader(playlist, static_cast<unsigned char*>(block.data()), kReadBlock);
     // Entries count from 1, positions from 0; the sum wraps in 32 bits.
     const auto count =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(position) + 1u);

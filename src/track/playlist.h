@@ -9,8 +9,6 @@
 
 namespace zel {
 
-constexpr char kPlaylistFileName[] = "winamp.m3u";
-
 // Reads entries (lines that do not begin with "#") until entry number `count` (from 1)
 // has been read or the file ends. Keeps that entry's first capacity - 1 bytes in out and
 // sets *length to its full length. True when the entry was reached; a count of 0 reaches
@@ -20,9 +18,8 @@ bool FindPlaylistEntry(LineReader& reader, std::int32_t count, char* out, std::s
 
 enum class EntryLookup { NoPlaylist, Found, PastEnd };
 
-// Opens the playlist file and reads it to the entry at the given playlist position (from
-// 0). Does not flush; the caller decides when to.
-EntryLookup ReadEntryAtPosition(const char16_t* playlist, std::int32_t position, char* out,
+// Reads an open playlist file to the entry at the given playlist position (from 0).
+EntryLookup ReadEntryAtPosition(platform::FileHandle playlist, std::int32_t position, char* out,
                                 std::size_t capacity, std::size_t* length);
 
 }  // namespace zel

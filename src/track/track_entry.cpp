@@ -1,75 +1,44 @@
 #include "track/track_entry.h"
 
-#include "install/install_dir.h"
+#include "platform/handles.h"
 #include "platform/platform.h"
 #include "player/player_link.h"
 #include "player/player_text.h"
+#include "text/utf8.h"
+#include "track/playlist_file.h"
 
 namespace zel {
 namespace {
 
-constexpr std::size_t kPathUnits = platform::kMaxPath;
-
-// Appends ANSI bytes to a UTF-16 path, widened as the system widens them; false when
-// they do not fit.
-bool AppendAnsi(char16_t (&path)[kPathUnits], std::size_t& length, const char* text,
-                std::size_t size) {
-    if (size == 0) return true;
-    const int units = platform::AnsiToWide(text, static_cast<int>(size), path + length,
-                                           static_cast<int>(kPathUnits - 1 - length));
-    if (units <= 0) return false;
-    length += static_cast<std::size_t>(units);
-    return true;
-}
-
-// The directory the player keeps its playlist in: the settings directory it names (in
-// UTF-16, else in ANSI), ending in a backslash. Returns its length; 0 when the player
-// names none; -1 when the one it names cannot take the file's name within a path.
-std::ptrdiff_t NamedDirectory(char16_t (&path)[kPathUnits]) {
-    std::ptrdiff_t named = AskPlayerText(kRequestSettingsDir, 0, path, kPathUnits);
-    if (named <= 0) {
-        char ansi[kPathUnits];
-        named = AskPlayerText(kRequestSettingsDirAnsi, 0, ansi, kPathUnits);
-        if (named <= 0) return 0;
-        std::size_t units = 0;
-        if (named >= static_cast<std::ptrdiff_t>(kPathUnits) ||
-            !AppendAnsi(path, units, ansi, static_cast<std::size_t>(named))) {
-            return -1;
-        }
-        named = static_cast<std::ptrdiff_t>(units);
-    }
-    auto n = static_cast<std::size_t>(named);
-    if (n + sizeof kPlaylistFileName > kPathUnits - 1) return -1;
-    if (path[n - 1] != u'\\' && path[n - 1] != u'/') path[n++] = u'\\';
-    return static_cast<std::ptrdiff_t>(n);
-}
-
-// The playlist file's path: the directory the player names, or else its install
-// directory from the registry (where players before the settings directory kept it), cut
-// to what the file system takes. False when the named directory cannot hold it.
-bool PlaylistPath(char16_t (&path)[kPathUnits]) {
-    std::ptrdiff_t named = NamedDirectory(path);
-    if (named < 0) return false;
-    auto length = static_cast<std::size_t>(named);
-    if (length == 0) {
-        char ansi[kPathUnits];
-        std::size_t size = PlayerInstallDir(ansi, kPathUnits);
-        if (size > kPathUnits - 1) size = kPathUnits - 1;
-        if (!AppendAnsi(path, length, ansi, size)) length = 0;
-    }
-    for (const char* c = kPlaylistFileName; *c != '\0' && length < kPathUnits - 1; ++c) {
-        path[length++] = static_cast<char16_t>(*c);
-    }
-    path[length] = 0;
-    return true;
-}
+// The longest UTF-8 line kept: enough for an entry of the longest path in any script.
+constexpr std::size_t kUtf8LineCapacity = 3 * kDataCapacity;
 
 EntryLookup ReadEntryFromPlaylistFile(std::int32_t position, TrackEntry& entry) {
     FlushPlaylist();
-    char16_t playlist[kPathUnits];
-    entry.fromPlaylistFile = true;
-    if (!PlaylistPath(playlist)) return EntryLookup::NoPlaylist;
-    const EntryLookup found = ReadEntryAtPosition(playlist, position, entry.line,
+    char16_t dir[platform::kMaxPath];
+    std::size_t dirLength = 0;
+    if (!PlaylistDirectory(dir, &dirLength)) return EntryLookup::NoPlaylist;
+    PlaylistText text = PlaylistText::Ansi;
+    platform::ScopedFile playlist(OpenPlaylistFile(dir, dirLength, &text));
+    if (!playlist) return EntryLookup::NoPlaylist;
+
+    if (text == PlaylistText::Utf8) {
+        // A UTF-8 line names the file whole: it is answered from its UTF-16 form, as a
+        // path the player names is.
+        char line[kUtf8LineCapacity];
+        std::size_t lineLength = 0;
+        const EntryLookup found =
+            ReadEntryAtPosition(playlist.get(), position, line, sizeof line, &lineLength);
+        if (found != EntryLookup::Found) return found;
+        const std::size_t kept = lineLength < sizeof line ? lineLength : sizeof line - 1;
+        const std::size_t units = DecodeUtf8Replacing(line, kept, entry.path, kDataCapacity);
+        // A line longer than was kept names no file any call could take.
+        entry.length = lineLength > kept ? kUtf8LineCapacity : units;
+        return found;
+    }
+
+    entry.fromAnsiPlaylist = true;
+    const EntryLookup found = ReadEntryAtPosition(playlist.get(), position, entry.line,
                                                   sizeof entry.line, &entry.lineLength);
     if (found != EntryLookup::Found) return found;
     // The path in UTF-16 for the file system; a line longer than was kept names no file
@@ -88,7 +57,7 @@ EntryLookup ReadEntryFromPlaylistFile(std::int32_t position, TrackEntry& entry) 
 }  // namespace
 
 EntryLookup LookUpEntry(std::int32_t position, TrackEntry& entry) {
-    entry.fromPlaylistFile = false;
+    entry.fromAnsiPlaylist = false;
     entry.lineLength = 0;
     entry.line[0] = '\0';
     const std::ptrdiff_t length =

@@ -3,8 +3,7 @@
 // The player is asked for the entry's path itself first (request 214, its UTF-16 text
 // read from the player's memory). Where it does not answer so (an older version, a player
 // whose memory cannot be read), it is made to write its playlist and the entry is read
-// from that file, in the directory the player names for its settings (requests 338 and
-// 337), or else in its install directory from the registry.
+// from that file (track/playlist_file.h says which file, where).
 #pragma once
 
 #include <cstddef>
@@ -20,9 +19,9 @@ struct TrackEntry {
     char16_t path[kDataCapacity];
     // Its full length in characters (for a playlist line longer than was kept, in bytes).
     std::size_t length = 0;
-    // From the playlist file: the line's own bytes, in the ANSI code page; a byte more
-    // than an answer, so that the answer's cut sees that a longer line goes on.
-    bool fromPlaylistFile = false;
+    // From the ANSI playlist file: the line's own bytes, answered as they stand; a byte
+    // more than an answer, so that the answer's cut sees that a longer line goes on.
+    bool fromAnsiPlaylist = false;
     char line[kDataCapacity + 1];
     std::size_t lineLength = 0;
 };

@@ -13,7 +13,7 @@ void AnswerEntryPath(char* data, EntryLookup found, const TrackEntry& entry, boo
             if (!keepWhenNone) WriteText(data, kNoEntry);
             break;
         case EntryLookup::Found:
-            if (entry.fromPlaylistFile) {
+            if (entry.fromAnsiPlaylist) {
                 WriteAnsiAnswer(data, entry.line, entry.lineLength);
             } else {
                 WriteWideAnswer(data, entry.path, entry.length);

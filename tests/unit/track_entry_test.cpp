@@ -206,3 +206,41 @@ TEST_F(TrackEntryTest, TagsOfAFileTheCodePageCannotSpellAreRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TrackEntryTest, TheUtf8PlaylistIsReadBeforeTheCodePageOne) {
+    const std::string track = dir_ / "Кино.mp3";
+    ASSERT_TRUE(WriteFile(track, std::string(200, 'm') + "TAG" + "Gruppa" + std::string(119, '\0')));
+    const std::string question = dir_ / "????.mp3";
+    const std::string ansi = "#EXTM3U\r\n#EXTINF:3,x\r\n" + question + "\r\n";
+    ASSERT_TRUE(WriteFile(zel::testing::kPlaylistName, ansi));
+    const struct {
+        const char* what;
+        std::string utf8;  // Winamp.m3u8 as the player writes it
+        std::string answer;
+    } cases[] = {
+        {"with its byte-order mark", "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:3,Кино\r\n" + track + "\r\n", track},
+        {"without one", track + "\r\n", track},
+        {"a byte no UTF-8 holds", "\xEF\xBB\xBF" "C:\\a\xFF.mp3\r\n", "C:\\a\xEF\xBF\xBD.mp3"},
+        {"the mark alone names no entry", "\xEF\xBB\xBF\r\n", "NADA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        player_ = SimPlayer{};
+        player_.playlistFile = "C:\\PROGRAM FILES\\WINAMP\\Winamp.m3u8";
+        playlist_ = c.utf8;
+        sim::RemoveAllWindows();
+        Start();
+        zel::testing::LoadAsClient(zel::testing::kClientVersion7);
+        EXPECT_EQ(Call(zel_winamp_track_file), c.answer);
+    }
+    // Its tags are read, and a code-page client gets what the code page spells.
+    EXPECT_EQ(Call(zel_winamp_id3_title), "n/a");
+    playlist_ = "\xEF\xBB\xBF#EXTM3U\r\n" + track + "\r\n";
+    EXPECT_EQ(Call(zel_winamp_id3_title), "Gruppa");
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    EXPECT_EQ(Call(zel_winamp_track_file), question);
+}
+
+}  // namespace
