@@ -1,5 +1,7 @@
 // Every answer is one line: the fuzzers hand what a reader gives to the answer writer,
-// as the queries do, and abort when a client of either kind gets a control character.
+// as the queries do, and abort when either kind of client gets a control character (in
+// UTF-8, C2 80 to C2 9F too) or, for a trimmed value, an uncut answer with a blank at
+// either end.
 #pragma once
 
 #include <cstdio>
@@ -13,25 +15,20 @@
 
 namespace zel::testing {
 
-// Calls write(data) as a mIRC 6 client (ANSI) and as a 7.x one (UTF-8, where C2 80 to
-// C2 9F are controls too). For a trimmed value, an answer short enough not to have been
-// cut has no blank at either end.
 template <typename Write>
 void CheckAnswersAreOneLine(Write write, bool trimmed) {
-    for (std::uint32_t version : {6u, 7u}) {
+    for (std::uint32_t version : {6u, 7u}) {  // mIRC 6 (ANSI) and 7 (UTF-8)
         RememberClientVersion(version);
         char data[kDataCapacity];
         write(data);
-        const auto* answer = reinterpret_cast<const unsigned char*>(data);
-        const std::size_t length = std::strlen(data);
-        bool bad = trimmed && length > 0 && length < kMaxAnswer - 3 &&
-                   (answer[0] == ' ' || answer[length - 1] == ' ');
-        for (std::size_t i = 0; i < length; ++i) {
-            bad = bad || IsAnsiControlByte(answer[i]) ||
-                  (version == 7 && answer[i] == 0xC2 && answer[i + 1] >= 0x80 && answer[i + 1] <= 0x9F);
+        const auto* a = reinterpret_cast<const unsigned char*>(data);
+        const std::size_t n = std::strlen(data);
+        bool bad = trimmed && n > 0 && n < kMaxAnswer - 3 && (a[0] == ' ' || a[n - 1] == ' ');
+        for (std::size_t i = 0; i < n; ++i) {
+            bad = bad || IsAnsiControlByte(a[i]) || (version == 7 && a[i] == 0xC2 && a[i + 1] <= 0x9F);
         }
         if (!bad) continue;
-        std::fprintf(stderr, "check failed: the answer to a %u.x client is not one trimmed line\n", version);
+        std::fprintf(stderr, "check failed: not one trimmed line for %u.x\n", version);
         std::abort();
     }
 }
