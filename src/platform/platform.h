@@ -21,6 +21,9 @@ using WindowHandle = void*;
 // The first top-level window of this class, or null. No title is matched.
 WindowHandle FindWindowByClass(const char* className);
 
+// True when the window exists and is of this class.
+bool WindowHasClass(WindowHandle window, const char* className);
+
 // Sends a message and waits at most timeoutMs for the window to handle it
 // (SendMessageTimeout with SMTO_ABORTIFHUNG). True, with the window's 32-bit result, when
 // it was handled in time; false, with 0, when the wait ran out (the window still handles

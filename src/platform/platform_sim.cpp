@@ -225,6 +225,13 @@ WindowHandle FindWindowByClass(const char* className) {
     return nullptr;
 }
 
+bool WindowHasClass(WindowHandle window, const char* className) {
+    const auto& windows = TheDesktop().windows;
+    const int index = sim::IndexOf(window);
+    return window != nullptr && index >= 0 && index < static_cast<int>(windows.size()) &&
+           windows[static_cast<std::size_t>(index)].className == className;
+}
+
 namespace {
 
 // Delivers a message within the wait given, as SendMessageTimeout does.
@@ -234,7 +241,7 @@ bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t tim
     *result = 0;
     desktop.sendWaits.push_back(timeoutMs);
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(desktop.windows.size())) return false;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size())) return false;
     const sim::Window& target = desktop.windows[static_cast<std::size_t>(index)];
     if (target.hung) return false;
     desktop.messages.push_back(message);
@@ -280,7 +287,7 @@ int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
     buffer[0] = '\0';
     const auto& windows = TheDesktop().windows;
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(windows.size())) return 0;
     const std::string& caption = windows[static_cast<std::size_t>(index)].caption;
     const std::size_t n = std::min(caption.size(), static_cast<std::size_t>(maxCount - 1));
     std::memcpy(buffer, caption.data(), n);
@@ -293,7 +300,7 @@ int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount) {
     buffer[0] = 0;
     const auto& windows = TheDesktop().windows;
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(windows.size())) return 0;
     const sim::Window& w = windows[static_cast<std::size_t>(index)];
     std::u16string caption = w.wideCaption;
     if (!w.hasWideCaption) {
@@ -385,7 +392,7 @@ bool StartProcess(const char* applicationName, char* commandLine) {
 ProcessHandle OpenWindowProcess(WindowHandle window) {
     auto& desktop = TheDesktop();
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(desktop.windows.size()) ||
+    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size()) ||
         !desktop.playerOpenable) {
         return nullptr;
     }

@@ -35,6 +35,9 @@ platform::WindowHandle FindPlayerWindow();
 // the commands that take an argument check it before they send and after.
 bool PlayerAnswering();
 
+// Why the player answers nothing, for an error answer ("ERR " and this).
+const char* PlayerUnreachable();
+
 // True once a message of this call went unanswered in time: what the call learned from
 // the player before then is to be dropped, not mixed with what it does without one.
 bool PlayerWentSilent();
@@ -49,6 +52,13 @@ void SendPlayerCommand(std::uint32_t id);
 // Sends `size` bytes to the player as WM_COPYDATA tagged with `kind`; the player's answer,
 // 0 when it does not answer in time.
 std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* bytes, std::uint32_t size);
+
+// The same to another window of the player's (its playlist editor), within the same
+// allowance: nothing once the player has failed to answer in time.
+std::int32_t SendPlayerWindowMessage(platform::WindowHandle window, std::uint32_t message,
+                                     std::uintptr_t wParam, std::intptr_t lParam);
+std::int32_t SendPlayerWindowCopyData(platform::WindowHandle window, std::uintptr_t kind,
+                                      const void* bytes, std::uint32_t size);
 
 // Makes the player write its playlist to "winamp.m3u" in its install directory. The
 // file is complete when the player has answered.

@@ -24,6 +24,7 @@ const std::string kList = kQueueDir + "two.m3u";
 const std::string kStopped = "entries=3\n";
 const std::string kPlaying = "entries=3\nstate=playing\nplay_ms=5000\n";
 const std::string kPaused = "entries=3\nstate=paused\nplay_ms=5000\n";
+const std::string kSecond = "entries=3\nstate=playing\nposition=1\n";
 
 // The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
 std::string Copy(const std::string& utf8) {
@@ -109,6 +110,40 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
         {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
          {"REQ 124 0", Copy(kSong), "REQ 124 0"}},
+        // For request bots: after the current entry (the second of three), so it plays next.
+        {"insert_next", "1", kSecond, "3",
+         {"REQ 124 0", "REQ 214 0", "REQ 125 0", "REQ 260 1", "PE INSERT 2 C:\\zeltest\\list\\1.mp3",
+          "REQ 124 0"}},
+        {"insert_next", kJapanese, kSecond, "3",
+         {"REQ 125 0", "REQ 124 0", "REQ 260 1", "PE INSERT 2 " + kJapanese, "REQ 124 0"}},
+        {"insert_next", "HTTPS://radio.example/x", "", "1",
+         {"REQ 125 0", "REQ 124 0", "REQ 260 1", "PE INSERT 0 HTTPS://radio.example/x", "REQ 124 0"}},
+        {"insert_next", "4", kSecond, "ERR past the end of the playlist", {"REQ 124 0"}},
+        {"insert_next", "1.5", kSecond, kEntryErr, {}},
+        {"insert_next", "0", kSecond, kEntryErr, {}},
+        {"insert_next", "C:\\" + std::string(257, 'a'), kSecond, "ERR the path is too long for the playlist editor", {}},
+        {"insert_next", "song.mp3", kSecond, "ERR give a full path", {}},
+        {"remove", "2", kSecond, "2", {"REQ 124 0", "REQ 260 1", "PE DELETE 1", "REQ 124 0"}},
+        {"remove", "4", kSecond, "ERR past the end of the playlist", {"REQ 124 0"}},
+        {"remove", "-1", kSecond, kEntryErr, {}},
+        {"rating", "", kSecond + "rating=4", "4", {"REQ 0 0", "REQ 640 0"}},
+        {"rating", "", kSecond + "version=0x5003", "n/a", {"REQ 0 0"}},
+        {"set_rating", "5", kSecond, "5", {"REQ 0 0", "REQ 639 5", "REQ 640 0"}},
+        {"set_rating", "6", kSecond, "ERR rating must be a whole number from 0 to 5", {}},
+        {"stop_after_state", "", kSecond + "stop_after=1", "on", {"REQ 0 0", "REQ 658 0"}},
+        {"stop_after_state", "", kSecond + "version=0x5057", "n/a", {"REQ 0 0"}},
+        {"set_stop_after", "on", kPlaying, "on",
+         {"REQ 0 0", "REQ 104 0", "REQ 658 0", "CMD 40157", "REQ 658 0"}},
+        {"set_stop_after", "off", kPlaying, "off", {"REQ 0 0", "REQ 104 0", "REQ 658 0", "REQ 658 0"}},
+        {"set_stop_after", "on", kStopped, "ERR not playing", {"REQ 0 0", "REQ 104 0"}},
+        {"set_stop_after", "maybe", kPlaying, "ERR give on or off", {}},
+        {"next_entry", "", kSecond, "3", {"REQ 0 0", "REQ 136 0"}},
+        {"next_entry", "", kSecond + "shuffle=1\nrequest.136.0=-1", "n/a", {"REQ 0 0", "REQ 136 0"}},
+        {"next_entry", "", kSecond + "version=0x5060", "n/a", {"REQ 0 0"}},
+        {"player_version", "", "", "5.9.2 Build 10042", {"REQ 1 0"}},
+        {"player_version", "", "version_text=\nversion=0x5066", "5.66", {"REQ 1 0", "REQ 0 0"}},
+        {"player_version", "", "version_text=\nversion=0x2080", "2.80", {"REQ 1 0", "REQ 0 0"}},
+        {"player_version", "", "version_text=\nversion=0x5666", "5.666", {"REQ 1 0", "REQ 0 0"}},
     };
     for (const auto& c : kCases) {
         const std::string what = std::string(c.name) + "(" + c.argument.substr(0, 40) + ")";
@@ -131,6 +166,10 @@ TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer)
         {"set_volume", "50", kNotRunning}, {"seek", "1:00", kNotRunning}, {"jump", "1", kNotRunning},
         {"set_shuffle", "on", kNotRunning}, {"set_repeat", "off", kNotRunning},
         {"enqueue", kUrl.c_str(), kNotRunning}, {"play_file", kUrl.c_str(), kNotRunning},
+        {"insert_next", "1", kNotRunning}, {"insert_next", kUrl.c_str(), kNotRunning},
+        {"remove", "1", kNotRunning}, {"set_rating", "3", kNotRunning},
+        {"set_stop_after", "on", kNotRunning}, {"rating", "", "n/a"}, {"stop_after_state", "", "n/a"},
+        {"next_entry", "", "n/a"}, {"player_version", "", "n/a"},
     };
     for (const auto& c : kCases) {
         const ClientCall result = call(std::string("zel_winamp_") + c[0], c[1]);

@@ -391,7 +391,11 @@ LRESULT state_answer(int code, int arg) {
         case 211: case 212: case 213: case 214:
             if (number("entry_texts", 1) == 0) return 1;
             if (arg < 0 || arg >= size()) return 0;
-            return place_text(code, code % 2 == 1 ? g.list[arg].path : g.list[arg].title);
+            if (code == 211 || code == 214) return place_text(code, g.list[arg].path);
+            // An entry whose title the player has not read shows its file's name.
+            return place_text(code, g.list[arg].title.empty()
+                                        ? g.list[arg].path.substr(g.list[arg].path.find_last_of(L'\\') + 1)
+                                        : g.list[arg].title);
         case 250: return g.shuffle;
         case 251: return g.repeat;
         case 252: g.shuffle = arg != 0; return 0;
