@@ -98,6 +98,7 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"entry_title", "9", "", "n/a", {"REQ 213 8", "REQ 212 8"}},
         {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9", kAnsiClient ? "Beyonc\xe9" : "Beyonc\xc3\xa9",
          {"REQ 213 1"}, kClientVersion6},
+        {"entry_title", "5", "text.213.4=Artist\tTitle\x1b[31mRed", "Artist Title [31mRed", {"REQ 213 4"}},
         {"enqueue", "  " + kSong + "\t", "request.124.0=7", "7", {Copy(kSong), "REQ 124 0"}},
         {"enqueue", kUrl, "request.124.0=9", "9", {Copy(kUrl), "REQ 124 0"}},
         {"play_file", kJapanese, kPaused, "4",
