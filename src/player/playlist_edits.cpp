@@ -3,11 +3,11 @@
 // taken only within the playlist, a file only by the rules enqueue keeps.
 #include "host/call_argument.h"
 #include "host/host_command.h"
-#include "host/path_argument.h"
 #include "player/clock_text.h"
 #include "player/player_link.h"
 #include "player/player_version.h"
 #include "player/playlist_editor.h"
+#include "player/queue_file.h"
 #include "track/track_entry.h"
 
 namespace zel {
@@ -52,34 +52,6 @@ bool NamesAnEntry(const CallArgument& argument) {
     return true;
 }
 
-// The file the argument names for the editor's insert: a full path or an address, by the
-// rules enqueue keeps, within the insert's field. False, with the error answered, else.
-bool FileToInsert(char* data, const CallArgument& argument) {
-    if (!argument.decoded) {
-        AnswerError(data, "the path is not valid text");
-        return false;
-    }
-    if (argument.length > kLongestInsertPath) {
-        AnswerError(data, "the path is too long for the playlist editor");
-        return false;
-    }
-    const PathKind kind = ClassifyPath(argument, kLongestInsertPath);
-    if (const char* refusal = PathRefusal(kind)) {
-        AnswerError(data, refusal);
-        return false;
-    }
-    if (!PlayerAnswering()) {
-        AnswerError(data, PlayerUnreachable());
-        return false;
-    }
-    // Looked up only with a player to take it; a network path or a stream never.
-    if (kind == PathKind::LocalFile && !LocalFileExists(argument)) {
-        AnswerError(data, kNoSuchFile);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 }  // namespace zel
 
@@ -107,7 +79,9 @@ ZEL_HOST_COMMAND(zel_winamp_insert_next) {
         }
         path = entry.path;
         count = entry.length;
-    } else if (!FileToInsert(data, argument)) {
+    } else if (argument.decoded && argument.length > kLongestInsertPath) {
+        return AnswerError(data, "the path is too long for the playlist editor");
+    } else if (!AcceptFileArgument(data, argument, kLongestInsertPath)) {
         return kResultAnswer;
     }
     const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);

@@ -8,21 +8,16 @@
 #include "player/control_codes.h"
 #include "player/play_entry.h"
 #include "player/player_link.h"
+#include "player/queue_file.h"
 
 namespace zel {
-namespace {
 
-// Queues the argument's file and sets *number to the playlist's length after, which is
-// the new entry's number. Where `before` is given, the length before is asked first, and
-// set there. False, with the error answered, when nothing was queued.
-bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr) {
-    CallArgument argument;
-    ReadCallArgument(data, argument);
+bool AcceptFileArgument(char* data, const CallArgument& argument, std::size_t maxLength) {
     if (!argument.decoded) {
         AnswerError(data, "the path is not valid text");
         return false;
     }
-    const PathKind kind = ClassifyPath(argument, platform::kLongestFilePath);
+    const PathKind kind = ClassifyPath(argument, maxLength);
     if (const char* refusal = PathRefusal(kind)) {
         AnswerError(data, refusal);
         return false;
@@ -37,6 +32,18 @@ bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr)
         AnswerError(data, kNoSuchFile);
         return false;
     }
+    return true;
+}
+
+namespace {
+
+// Queues the argument's file and sets *number to the playlist's length after, which is
+// the new entry's number. Where `before` is given, the length before is asked first, and
+// set there. False, with the error answered, when nothing was queued.
+bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr) {
+    CallArgument argument;
+    ReadCallArgument(data, argument);
+    if (!AcceptFileArgument(data, argument, platform::kLongestFilePath)) return false;
     if (before != nullptr) *before = SendPlayerRequest(kRequestPlaylistLength, 0);
     argument.text[argument.length] = 0;
     SendPlayerCopyData(kCopyEnqueueFile, argument.text,
