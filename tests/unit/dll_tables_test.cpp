@@ -54,8 +54,10 @@ const char* const kExpectedExports[] = {
     "zel_winamp_jump", "zel_winamp_shuffle", "zel_winamp_repeat", "zel_winamp_set_shuffle",
     "zel_winamp_set_repeat", "zel_winamp_entry_file", "zel_winamp_entry_title",
     "zel_winamp_enqueue", "zel_winamp_play_file",
+    // for request bots
+    "zel_winamp_find",
 };
-static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 70, "LoadDll and 69 commands");
+static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 71, "LoadDll and 70 commands");
 
 const char* const kAllowedImports[] = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"};
 

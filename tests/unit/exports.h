@@ -50,6 +50,7 @@ ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_file);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_title);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_enqueue);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_play_file);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_find);
 
 namespace zel::testing {
 
