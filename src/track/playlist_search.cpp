@@ -233,7 +233,10 @@ __attribute__((noinline)) void HandleCandidates(Scan& s, std::uint64_t base, con
 
 // Takes a chunk's byte masks (`real` of its bytes from the file, the rest blank padding)
 // into the scan; false once the scan is done (Ctrl-Z, enough matches, a failed read).
-inline bool AdvanceChunk(Scan& s, std::uint64_t base, const ByteMasks& raw, std::size_t real) {
+// kCountInstruction: count bits with the processor's popcnt (only where it has one).
+template <bool kCountInstruction>
+__attribute__((always_inline)) inline bool AdvanceChunk(Scan& s, std::uint64_t base, const ByteMasks& raw,
+                                                        std::size_t real) {
     // Adding the carriage returns to the blank bytes carries out of each one through the
     // blank run it stands in, onto the first byte of the next line (as line_reader.cpp
     // counts entries).
@@ -250,7 +253,11 @@ inline bool AdvanceChunk(Scan& s, std::uint64_t base, const ByteMasks& raw, std:
     m.candidates = raw.at & ((raw.before << 1) | s.anchorCarry) & raw.above & live;
     s.anchorCarry = (raw.before >> (real - 1)) & 1;
     if (m.candidates != 0 || s.pending) HandleCandidates(s, base, m);
-    s.entriesBefore += BitCount(m.entries);
+    if constexpr (kCountInstruction) {
+        s.entriesBefore += static_cast<std::uint32_t>(__builtin_popcountll(m.entries));
+    } else {
+        s.entriesBefore += BitCount(m.entries);
+    }
     if (m.starts != 0) {
         s.older = s.recent;
         s.recent = {base, m.starts, m.entries};
@@ -300,7 +307,7 @@ bool ScanBlockPortable(Scan& s, const unsigned char (&classes)[256]) {
             if (c & kBefore) m.before |= bit;
             if (c & kAt) m.at |= bit;
         }
-        if (!AdvanceChunk(s, s.blockOffset + p, m, real)) return false;
+        if (!AdvanceChunk<false>(s, s.blockOffset + p, m, real)) return false;
     }
     return true;
 }
@@ -332,16 +339,19 @@ inline VectorSet ToVector(const ByteSet& set) {
     return v;
 }
 
+// kOneProbe: both of the set's probes are the same (a letter in either case, one byte).
+template <bool kOneProbe>
 __attribute__((target("sse2"), always_inline))
 inline __m128i InSet(__m128i bytes, const VectorSet& set) {
-    return _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[0]), set.value[0]),
-                        _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[1]), set.value[1]));
+    const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[0]), set.value[0]);
+    if constexpr (kOneProbe) return first;
+    return _mm_or_si128(first, _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[1]), set.value[1]));
 }
 
-// The block's chunks sixteen bytes at a time. The client's thread may arrive with a stack
-// aligned to four bytes only, so the function realigns it for the vector spills.
-__attribute__((target("sse2"), force_align_arg_pointer))
-bool ScanBlockVector(Scan& s) {
+// The block's chunks sixteen bytes at a time.
+template <bool kOneProbe, bool kCountInstruction>
+__attribute__((target("sse2"), always_inline))
+inline bool ScanBlockByVectors(Scan& s) {
     const __m128i aboveBlank = _mm_set1_epi8(static_cast<char>(127 - kBlank));
     const __m128i cr = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
     const __m128i comment = _mm_set1_epi8(static_cast<char>(kCommentStart));
@@ -369,21 +379,47 @@ bool ScanBlockVector(Scan& s) {
         if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
             m.stops = Mask64(e0, e1, e2, e3);
         }
-        m.before = Mask64(InSet(v[0], before), InSet(v[1], before), InSet(v[2], before),
-                          InSet(v[3], before));
-        m.at = Mask64(InSet(v[0], at), InSet(v[1], at), InSet(v[2], at), InSet(v[3], at));
-        if (!AdvanceChunk(s, s.blockOffset + p, m, real)) return false;
+        m.before = Mask64(InSet<kOneProbe>(v[0], before), InSet<kOneProbe>(v[1], before),
+                          InSet<kOneProbe>(v[2], before), InSet<kOneProbe>(v[3], before));
+        m.at = Mask64(InSet<kOneProbe>(v[0], at), InSet<kOneProbe>(v[1], at),
+                      InSet<kOneProbe>(v[2], at), InSet<kOneProbe>(v[3], at));
+        if (!AdvanceChunk<kCountInstruction>(s, s.blockOffset + p, m, real)) return false;
     }
     return true;
 }
 
-bool HasVectorScan() {
+// The client's thread may arrive with a stack aligned to four bytes only, so these realign
+// it for the vector spills.
+__attribute__((target("sse2"), force_align_arg_pointer))
+bool ScanBlockSse2(Scan& s, bool oneProbe) {
+    return oneProbe ? ScanBlockByVectors<true, false>(s) : ScanBlockByVectors<false, false>(s);
+}
+
+__attribute__((target("sse2,popcnt"), force_align_arg_pointer))
+bool ScanBlockSse2Popcnt(Scan& s, bool oneProbe) {
+    return oneProbe ? ScanBlockByVectors<true, true>(s) : ScanBlockByVectors<false, true>(s);
+}
+
+enum class VectorScan { None, Sse2, Sse2Popcnt };
+
+VectorScan ChooseVectorScan() {
     unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
-    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (edx & bit_SSE2) != 0;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (edx & bit_SSE2) == 0) return VectorScan::None;
+    return (ecx & bit_POPCNT) != 0 ? VectorScan::Sse2Popcnt : VectorScan::Sse2;
+}
+
+bool SameProbes(const ByteSet& set) {
+    return set.probe[0].orMask == set.probe[1].orMask && set.probe[0].value == set.probe[1].value;
+}
+
+bool ScanBlockVector(Scan& s, VectorScan scan) {
+    const bool oneProbe = SameProbes(s.anchor.before) && SameProbes(s.anchor.at);
+    return scan == VectorScan::Sse2Popcnt ? ScanBlockSse2Popcnt(s, oneProbe) : ScanBlockSse2(s, oneProbe);
 }
 #else
-bool HasVectorScan() { return false; }
-bool ScanBlockVector(Scan&) { return false; }
+enum class VectorScan { None };
+VectorScan ChooseVectorScan() { return VectorScan::None; }
+bool ScanBlockVector(Scan&, VectorScan) { return false; }
 #endif
 
 // The next block; false at the end of the file or on a failed read.
@@ -431,7 +467,7 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
     FoldAsciiTable(s.asciiFold);
     if (!StartOfLines(file, text, &s.blockOffset)) return SearchOutcome::Unreadable;
 
-    const bool useVector = vector && HasVectorScan();
+    const VectorScan scan = vector ? ChooseVectorScan() : VectorScan::None;
     unsigned char classes[256];
     bool first = true;
     while (Fill(s)) {
@@ -443,7 +479,7 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
             ClassifyBytes(s.anchor, classes);
             first = false;
         }
-        if (!(useVector ? ScanBlockVector(s) : ScanBlockPortable(s, classes))) break;
+        if (!(scan != VectorScan::None ? ScanBlockVector(s, scan) : ScanBlockPortable(s, classes))) break;
     }
     return s.failed ? SearchOutcome::Unreadable : SearchOutcome::Searched;
 }
