@@ -400,26 +400,24 @@ bool ScanBlockSse2Popcnt(Scan& s, bool oneProbe) {
     return oneProbe ? ScanBlockByVectors<true, true>(s) : ScanBlockByVectors<false, true>(s);
 }
 
-enum class VectorScan { None, Sse2, Sse2Popcnt };
-
-VectorScan ChooseVectorScan() {
+// The best scan this processor runs.
+ChunkScan BestScan() {
     unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (edx & bit_SSE2) == 0) return VectorScan::None;
-    return (ecx & bit_POPCNT) != 0 ? VectorScan::Sse2Popcnt : VectorScan::Sse2;
+    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (edx & bit_SSE2) == 0) return ChunkScan::Portable;
+    return (ecx & bit_POPCNT) != 0 ? ChunkScan::Sse2Popcnt : ChunkScan::Sse2;
 }
 
 bool SameProbes(const ByteSet& set) {
     return set.probe[0].orMask == set.probe[1].orMask && set.probe[0].value == set.probe[1].value;
 }
 
-bool ScanBlockVector(Scan& s, VectorScan scan) {
+bool ScanBlockVector(Scan& s, ChunkScan scan) {
     const bool oneProbe = SameProbes(s.anchor.before) && SameProbes(s.anchor.at);
-    return scan == VectorScan::Sse2Popcnt ? ScanBlockSse2Popcnt(s, oneProbe) : ScanBlockSse2(s, oneProbe);
+    return scan == ChunkScan::Sse2Popcnt ? ScanBlockSse2Popcnt(s, oneProbe) : ScanBlockSse2(s, oneProbe);
 }
 #else
-enum class VectorScan { None };
-VectorScan ChooseVectorScan() { return VectorScan::None; }
-bool ScanBlockVector(Scan&, VectorScan) { return false; }
+ChunkScan BestScan() { return ChunkScan::Portable; }
+bool ScanBlockVector(Scan&, ChunkScan) { return false; }
 #endif
 
 // The next block; false at the end of the file or on a failed read.
@@ -453,7 +451,7 @@ bool StartOfLines(platform::FileHandle file, PlaylistText text, std::uint64_t* s
 
 SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
                                  SearchWords& words, SearchMatches& matches, std::size_t block,
-                                 bool vector) {
+                                 ChunkScan scan) {
     matches.count = 0;
     platform::HeapBuffer memory;
     if (!memory.allocate(sizeof(SearchRoom))) return SearchOutcome::NoMemory;
@@ -467,7 +465,8 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
     FoldAsciiTable(s.asciiFold);
     if (!StartOfLines(file, text, &s.blockOffset)) return SearchOutcome::Unreadable;
 
-    const VectorScan scan = vector ? ChooseVectorScan() : VectorScan::None;
+    const ChunkScan best = BestScan();
+    if (static_cast<int>(scan) > static_cast<int>(best)) scan = best;
     unsigned char classes[256];
     bool first = true;
     while (Fill(s)) {
@@ -479,14 +478,14 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
             ClassifyBytes(s.anchor, classes);
             first = false;
         }
-        if (!(scan != VectorScan::None ? ScanBlockVector(s, scan) : ScanBlockPortable(s, classes))) break;
+        if (!(scan != ChunkScan::Portable ? ScanBlockVector(s, scan) : ScanBlockPortable(s, classes))) break;
     }
     return s.failed ? SearchOutcome::Unreadable : SearchOutcome::Searched;
 }
 
 SearchOutcome SearchPlaylist(platform::FileHandle file, PlaylistText text, SearchWords& words,
                              SearchMatches& matches) {
-    return SearchPlaylistWith(file, text, words, matches, kSearchBlock, true);
+    return SearchPlaylistWith(file, text, words, matches, kSearchBlock, ChunkScan::Sse2Popcnt);
 }
 
 }  // namespace zel

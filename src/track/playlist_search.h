@@ -41,10 +41,14 @@ enum class SearchOutcome { Searched, Unreadable, NoMemory };
 SearchOutcome SearchPlaylist(platform::FileHandle file, PlaylistText text, SearchWords& words,
                              SearchMatches& matches);
 
-// The same, reading `block` bytes at a time (1 to kSearchBlock), with the processor's
-// vector instructions only where `vector` is set and the processor has them.
+// How the scan takes its chunks: a byte at a time (any processor), with SSE2, or with SSE2
+// and popcnt.
+enum class ChunkScan { Portable, Sse2, Sse2Popcnt };
+
+// The same, reading `block` bytes at a time (1 to kSearchBlock), with the given scan or
+// the best below it that the processor has.
 SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
                                  SearchWords& words, SearchMatches& matches, std::size_t block,
-                                 bool vector);
+                                 ChunkScan scan);
 
 }  // namespace zel
