@@ -19,10 +19,14 @@ std::size_t DirectoryFromUninstallString(char* value, std::size_t size) {
     return length;
 }
 
-std::size_t PlayerInstallDir(char* out, std::size_t capacity) {
+namespace {
+
+// The directory from the uninstall entry in one view of the registry, as
+// PlayerInstallDir answers it; 0 when that view has no usable entry.
+std::size_t InstallDirInView(std::uint32_t view, char* out, std::size_t capacity) {
     out[0] = '\0';
     platform::ScopedKey key;
-    if (!platform::OpenLocalMachineKey(kUninstallKey, platform::kKeyQueryValue, key.out())) {
+    if (!platform::OpenLocalMachineKey(kUninstallKey, platform::kKeyQueryValue | view, key.out())) {
         return 0;
     }
 
@@ -55,6 +59,17 @@ std::size_t PlayerInstallDir(char* out, std::size_t capacity) {
     for (std::size_t i = 0; i < copied; ++i) out[i] = text[i];
     out[copied] = '\0';
     return length;
+}
+
+}  // namespace
+
+std::size_t PlayerInstallDir(char* out, std::size_t capacity) {
+    // The player's installer is a 32-bit program: on 64-bit Windows its entry stands in
+    // the registry's 32-bit view, which a 64-bit process reaches only by asking for it.
+    // The DLL's own view comes second, for a compatible player with a 64-bit installer.
+    // (32-bit Windows has one view and ignores the flag.)
+    const std::size_t length = InstallDirInView(platform::kKeyView32, out, capacity);
+    return length != 0 ? length : InstallDirInView(0, out, capacity);
 }
 
 }  // namespace zel

@@ -13,8 +13,8 @@ constexpr char kUninstallValue[] = "UninstallString";
 // directory is written in place over value; returns its length.
 std::size_t DirectoryFromUninstallString(char* value, std::size_t size);
 
-// The player's install directory, ending in a backslash, from its uninstall entry; empty
-// when the entry is missing or unusable. Writes at most capacity - 1 bytes and a zero
+// The player's install directory, ending in a backslash, from its uninstall entry (in the
+// registry's 32-bit view, else in the DLL's own); empty when no view has a usable entry. Writes at most capacity - 1 bytes and a zero
 // byte into out, and returns the directory's full length (more than capacity - 1 when it
 // did not fit, so no caller mistakes a cut directory for the real one).
 std::size_t PlayerInstallDir(char* out, std::size_t capacity);

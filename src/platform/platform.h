@@ -21,6 +21,9 @@ using WindowHandle = void*;
 // The first top-level window of this class, or null. No title is matched.
 WindowHandle FindWindowByClass(const char* className);
 
+// True when the window exists and is of this class.
+bool WindowHasClass(WindowHandle window, const char* className);
+
 // Sends a message and waits at most timeoutMs for the window to handle it
 // (SendMessageTimeout with SMTO_ABORTIFHUNG). True, with the window's 32-bit result, when
 // it was handled in time; false, with 0, when the wait ran out (the window still handles
@@ -74,9 +77,11 @@ void LowerCaseWide(char16_t* text, std::size_t count);
 using RegistryKey = void*;
 
 constexpr std::uint32_t kKeyQueryValue = 0x0001;  // KEY_QUERY_VALUE
+constexpr std::uint32_t kKeyView32 = 0x0200;      // KEY_WOW64_32KEY: the 32-bit view
 constexpr std::uint32_t kRegistryString = 1;      // REG_SZ
 
-// Opens, never creates, a key under HKEY_LOCAL_MACHINE with the given access rights.
+// Opens, never creates, a key under HKEY_LOCAL_MACHINE with the given access rights
+// (which may name the view of the registry to open it in).
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key);
 
 enum class ValueStatus { Ok, MoreData, Missing };

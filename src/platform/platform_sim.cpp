@@ -43,6 +43,7 @@ struct Desktop {
     std::vector<std::uint32_t> sendWaits;
     std::uint32_t clock = 0;
     std::map<std::string, std::map<std::string, Value>> registry;
+    std::map<std::string, std::map<std::string, Value>> registry32;  // the 32-bit view only
     std::vector<std::uint32_t> keyRights;
     std::vector<StartedProcess> processes;
     std::vector<bool> fileShareWrite;
@@ -129,11 +130,14 @@ void AdvanceClock(std::uint32_t milliseconds) { TheDesktop().clock += millisecon
 const std::vector<std::uint32_t>& SendWaits() { return TheDesktop().sendWaits; }
 
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& bytes) {
-    TheDesktop().registry[key][name] = {type, bytes};
+                      const std::string& bytes, bool only32) {
+    (only32 ? TheDesktop().registry32 : TheDesktop().registry)[key][name] = {type, bytes};
 }
 
-void RemoveRegistryKey(const std::string& key) { TheDesktop().registry.erase(key); }
+void RemoveRegistryKey(const std::string& key) {
+    TheDesktop().registry.erase(key);
+    TheDesktop().registry32.erase(key);
+}
 
 const std::vector<std::uint32_t>& KeyOpenRights() { return TheDesktop().keyRights; }
 const std::vector<StartedProcess>& StartedProcesses() { return TheDesktop().processes; }
@@ -223,6 +227,13 @@ WindowHandle FindWindowByClass(const char* className) {
     return nullptr;
 }
 
+bool WindowHasClass(WindowHandle window, const char* className) {
+    const auto& windows = TheDesktop().windows;
+    const int index = sim::IndexOf(window);
+    return window != nullptr && index >= 0 && index < static_cast<int>(windows.size()) &&
+           windows[static_cast<std::size_t>(index)].className == className;
+}
+
 namespace {
 
 // Delivers a message within the wait given, as SendMessageTimeout does.
@@ -232,7 +243,7 @@ bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t tim
     *result = 0;
     desktop.sendWaits.push_back(timeoutMs);
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(desktop.windows.size())) return false;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size())) return false;
     const sim::Window& target = desktop.windows[static_cast<std::size_t>(index)];
     if (target.hung) return false;
     desktop.messages.push_back(message);
@@ -278,7 +289,7 @@ int ReadWindowCaption(WindowHandle window, char* buffer, int maxCount) {
     buffer[0] = '\0';
     const auto& windows = TheDesktop().windows;
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(windows.size())) return 0;
     const std::string& caption = windows[static_cast<std::size_t>(index)].caption;
     const std::size_t n = std::min(caption.size(), static_cast<std::size_t>(maxCount - 1));
     std::memcpy(buffer, caption.data(), n);
@@ -291,7 +302,7 @@ int ReadWindowCaptionWide(WindowHandle window, char16_t* buffer, int maxCount) {
     buffer[0] = 0;
     const auto& windows = TheDesktop().windows;
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(windows.size())) return 0;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(windows.size())) return 0;
     const sim::Window& w = windows[static_cast<std::size_t>(index)];
     std::u16string caption = w.wideCaption;
     if (!w.hasWideCaption) {
@@ -349,16 +360,25 @@ void LowerCaseWide(char16_t* text, std::size_t count) {
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     auto& desktop = TheDesktop();
     desktop.keyRights.push_back(access);
-    auto found = desktop.registry.find(subKey);
-    if (found == desktop.registry.end()) return false;
-    *key = new std::string(subKey);
+    // A key of the 32-bit view alone is named by a mark in front of its path.
+    const bool view32 = (access & kKeyView32) != 0;
+    if (view32 && desktop.registry32.count(subKey) != 0) {
+        *key = new std::string(std::string("32:") + subKey);
+    } else if (desktop.registry.count(subKey) != 0) {
+        *key = new std::string(subKey);
+    } else {
+        return false;
+    }
     ++desktop.openKeys;
     return true;
 }
 
 ValueStatus QueryRegistryValue(RegistryKey key, const char* name, std::uint32_t* type, void* buffer,
                                std::uint32_t* size) {
-    const auto& values = TheDesktop().registry[*static_cast<std::string*>(key)];
+    const std::string& path = *static_cast<std::string*>(key);
+    auto& desktop = TheDesktop();
+    const auto& values = path.compare(0, 3, "32:") == 0 ? desktop.registry32[path.substr(3)]
+                                                       : desktop.registry[path];
     auto found = values.find(name);
     if (found == values.end()) return ValueStatus::Missing;
     const sim::Value& value = found->second;
@@ -391,7 +411,7 @@ bool StartProcess(const char* applicationName, char* commandLine) {
 ProcessHandle OpenWindowProcess(WindowHandle window) {
     auto& desktop = TheDesktop();
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index >= static_cast<int>(desktop.windows.size()) ||
+    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size()) ||
         !desktop.playerOpenable) {
         return nullptr;
     }

@@ -13,6 +13,15 @@ WindowHandle FindWindowByClass(const char* className) {
     return FindWindowA(className, nullptr);
 }
 
+bool WindowHasClass(WindowHandle window, const char* className) {
+    char name[64];
+    const int length = GetClassNameA(static_cast<HWND>(window), name, sizeof name);
+    if (length <= 0) return false;
+    int i = 0;
+    while (i < length && className[i] != '\0' && name[i] == className[i]) ++i;
+    return i == length && className[i] == '\0';
+}
+
 bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
     DWORD_PTR answer = 0;

@@ -53,8 +53,11 @@ void AdvanceClock(std::uint32_t milliseconds);
 // The wait each send allowed, in order, whether or not it delivered.
 const std::vector<std::uint32_t>& SendWaits();
 
+// A value in both views of the registry (a key that is not redirected, or 32-bit
+// Windows), or, where only32 is set, only in the 32-bit view (as a 32-bit installer's key
+// on 64-bit Windows). The library counts as a 64-bit process: its own view is the other.
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& bytes);
+                      const std::string& bytes, bool only32 = false);
 void RemoveRegistryKey(const std::string& key);
 // Access rights asked for by every key open, in order.
 const std::vector<std::uint32_t>& KeyOpenRights();

@@ -7,8 +7,10 @@
 namespace zel {
 
 constexpr std::int32_t kRequestPlayState = 104;        // 1 playing, 3 paused, else stopped
-constexpr std::int32_t kRequestSeek = 106;             // wParam: ms; -1 not playing, 1 past the end
-constexpr std::int32_t kRequestSetPosition = 121;      // wParam: playlist position
+// wParam: ms. 0 when it seeks (also past the end: the player then runs to the end and
+// moves on); -1 when stopped or the track cannot seek (a stream).
+constexpr std::int32_t kRequestSeek = 106;
+constexpr std::int32_t kRequestSetPosition = 121;      // wParam: playlist position; plays nothing
 constexpr std::int32_t kRequestVolume = 122;           // wParam: 0..255, or kAskVolume
 constexpr std::int32_t kAskVolume = -666;              // answers the volume, changes nothing
 constexpr std::int32_t kRequestEntryTitleAnsi = 212;   // wParam: position; address of the text
@@ -18,7 +20,9 @@ constexpr std::int32_t kRequestRepeat = 251;
 constexpr std::int32_t kRequestSetShuffle = 252;       // wParam: 1 on, 0 off
 constexpr std::int32_t kRequestSetRepeat = 253;
 
+// Play resumes a paused track; otherwise it plays the entry at the list position.
 constexpr std::uint32_t kCommandPlay = 40045;
+constexpr std::uint32_t kCommandStop = 40047;
 
 // The copy-data kind that adds a file (zero-terminated UTF-16) to the playlist's end.
 // Players before 5.3 ignore it.

@@ -8,13 +8,12 @@
 #include "host/host_command.h"
 #include "player/clock_text.h"
 #include "player/control_codes.h"
+#include "player/play_entry.h"
 #include "player/player_link.h"
 
 namespace zel {
 namespace {
 
-constexpr std::int32_t kPlaying = 1;
-constexpr std::int32_t kPaused = 3;
 constexpr std::int32_t kVolumeSteps = 255;  // the player's volume runs 0..255
 constexpr std::int64_t kLongestMs = 2147483647;
 
@@ -69,7 +68,7 @@ ZEL_HOST_COMMAND(zel_winamp_play_state) {
     if (!PlayerAnswering()) return AnswerWord(data, kNotRunning);
     const std::int32_t state = SendPlayerRequest(kRequestPlayState, 0);
     if (!PlayerAnswering()) return AnswerWord(data, kNotRunning);
-    return AnswerWord(data, state == kPlaying ? "playing" : state == kPaused ? "paused" : "stopped");
+    return AnswerWord(data, state == kStatePlaying ? "playing" : state == kStatePaused ? "paused" : "stopped");
 }
 
 ZEL_HOST_COMMAND(zel_winamp_volume) {
@@ -103,16 +102,24 @@ ZEL_HOST_COMMAND(zel_winamp_seek) {
         return AnswerError(data, "give a time as seconds, m:ss or h:mm:ss, or +/- one");
     }
     if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    const std::int32_t state = SendPlayerRequest(kRequestPlayState, 0);
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (state != kStatePlaying && state != kStatePaused) return AnswerError(data, "not playing");
+    // The track's length, in seconds; -1 when it has none (a stream).
+    const std::int32_t length = SendPlayerRequest(kRequestPlayTime, kTrackLengthSeconds);
     std::int64_t now = 0;
     if (change != Change::Set) {
-        constexpr std::int32_t kPlayPositionMs = 0;
         now = Clamp(SendPlayerRequest(kRequestPlayTime, kPlayPositionMs), 0, kLongestMs);
     }
+    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     const std::int64_t ms = Clamp(Applied(change, now, std::int64_t{seconds} * 1000), 0, kLongestMs);
+    // The player seeks past the end all the same, and then moves on to the next track.
+    if (length >= 0 && ms >= std::int64_t{length} * 1000) {
+        return AnswerError(data, "past the end of the track");
+    }
     const std::int32_t result = SendPlayerRequest(kRequestSeek, static_cast<std::int32_t>(ms));
     if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
-    if (result == -1) return AnswerError(data, "not playing");
-    if (result == 1) return AnswerError(data, "past the end of the track");
+    if (result == -1) return AnswerError(data, "this track cannot seek");
     WriteClockAnswer(data, static_cast<std::int32_t>(ms / 1000));
     return kResultAnswer;
 }
@@ -128,8 +135,7 @@ ZEL_HOST_COMMAND(zel_winamp_jump) {
     const std::int32_t length = SendPlayerRequest(kRequestPlaylistLength, 0);
     if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     if (number > length) return AnswerError(data, "past the end of the playlist");
-    SendPlayerRequest(kRequestSetPosition, number - 1);
-    SendPlayerCommand(kCommandPlay);
+    PlayEntryAt(number - 1);
     if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
     return AnswerNumber(data, number);
 }

@@ -11,8 +11,7 @@ constexpr std::uint32_t kMessageCommand = 0x0111;  // WM_COMMAND
 // that does not answer in time (or that the system counts as hung) ends the call's
 // dealings with it.
 template <typename Send>
-std::int32_t SendWithinAllowance(Send send) {
-    const platform::WindowHandle window = FindPlayerWindow();
+std::int32_t SendWithinAllowance(platform::WindowHandle window, Send send) {
     const std::uint32_t left = CallAllowanceLeft();
     if (window == nullptr || left == 0) return 0;
     std::int32_t result = 0;
@@ -24,13 +23,18 @@ std::int32_t SendWithinAllowance(Send send) {
 }
 
 std::int32_t SendPlayerMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    return SendWithinAllowance([&](platform::WindowHandle window, std::uint32_t left,
-                                   std::int32_t* result) {
-        return platform::SendWindowMessageTimed(window, message, wParam, lParam, left, result);
-    });
+    return SendPlayerWindowMessage(FindPlayerWindow(), message, wParam, lParam);
 }
 
 }  // namespace
+
+std::int32_t SendPlayerWindowMessage(platform::WindowHandle window, std::uint32_t message,
+                                     std::uintptr_t wParam, std::intptr_t lParam) {
+    return SendWithinAllowance(window, [&](platform::WindowHandle target, std::uint32_t left,
+                                           std::int32_t* result) {
+        return platform::SendWindowMessageTimed(target, message, wParam, lParam, left, result);
+    });
+}
 
 platform::WindowHandle FindPlayerWindow() {
     if (PlayerWentSilent()) return nullptr;
@@ -39,6 +43,10 @@ platform::WindowHandle FindPlayerWindow() {
 
 bool PlayerAnswering() {
     return FindPlayerWindow() != nullptr;
+}
+
+const char* PlayerUnreachable() {
+    return "player not running";
 }
 
 bool PlayerWentSilent() {
@@ -56,9 +64,14 @@ void SendPlayerCommand(std::uint32_t id) {
 }
 
 std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* bytes, std::uint32_t size) {
-    return SendWithinAllowance([&](platform::WindowHandle window, std::uint32_t left,
-                                   std::int32_t* result) {
-        return platform::SendWindowCopyDataTimed(window, kind, bytes, size, left, result);
+    return SendPlayerWindowCopyData(FindPlayerWindow(), kind, bytes, size);
+}
+
+std::int32_t SendPlayerWindowCopyData(platform::WindowHandle window, std::uintptr_t kind,
+                                      const void* bytes, std::uint32_t size) {
+    return SendWithinAllowance(window, [&](platform::WindowHandle target, std::uint32_t left,
+                                           std::int32_t* result) {
+        return platform::SendWindowCopyDataTimed(target, kind, bytes, size, left, result);
     });
 }
 

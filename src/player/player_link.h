@@ -14,7 +14,9 @@ namespace zel {
 constexpr char kPlayerWindowClass[] = "Winamp v1.x";
 
 // Request codes, sent as lParam of a request message.
-constexpr std::int32_t kRequestPlayTime = 105;      // 0: position in ms, 1: length in s
+constexpr std::int32_t kRequestPlayTime = 105;
+constexpr std::int32_t kPlayPositionMs = 0;         // its arguments: the position in ms,
+constexpr std::int32_t kTrackLengthSeconds = 1;     // the track's length in seconds
 constexpr std::int32_t kRequestWritePlaylist = 120;
 constexpr std::int32_t kRequestPlaylistLength = 124;
 constexpr std::int32_t kRequestPlaylistPosition = 125;
@@ -33,6 +35,9 @@ platform::WindowHandle FindPlayerWindow();
 // the commands that take an argument check it before they send and after.
 bool PlayerAnswering();
 
+// Why the player answers nothing, for an error answer ("ERR " and this).
+const char* PlayerUnreachable();
+
 // True once a message of this call went unanswered in time: what the call learned from
 // the player before then is to be dropped, not mixed with what it does without one.
 bool PlayerWentSilent();
@@ -47,6 +52,13 @@ void SendPlayerCommand(std::uint32_t id);
 // Sends `size` bytes to the player as WM_COPYDATA tagged with `kind`; the player's answer,
 // 0 when it does not answer in time.
 std::int32_t SendPlayerCopyData(std::uintptr_t kind, const void* bytes, std::uint32_t size);
+
+// The same to another window of the player's (its playlist editor), within the same
+// allowance: nothing once the player has failed to answer in time.
+std::int32_t SendPlayerWindowMessage(platform::WindowHandle window, std::uint32_t message,
+                                     std::uintptr_t wParam, std::intptr_t lParam);
+std::int32_t SendPlayerWindowCopyData(platform::WindowHandle window, std::uintptr_t kind,
+                                      const void* bytes, std::uint32_t size);
 
 // Makes the player write its playlist to "winamp.m3u" in its install directory. The
 // file is complete when the player has answered.

@@ -5,14 +5,16 @@
 #include "host/host_command.h"
 #include "player/clock_text.h"
 #include "player/control_codes.h"
+#include "player/play_entry.h"
 #include "player/player_link.h"
 
 namespace zel {
 namespace {
 
 // Queues the argument's file and sets *number to the playlist's length after, which is
-// the new entry's number. False, with the error answered, when nothing was queued.
-bool QueueFile(char* data, std::int32_t* number) {
+// the new entry's number. Where `before` is given, the length before is asked first, and
+// set there. False, with the error answered, when nothing was queued.
+bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr) {
     CallArgument argument;
     ReadCallArgument(data, argument);
     if (!argument.decoded) {
@@ -36,6 +38,7 @@ bool QueueFile(char* data, std::int32_t* number) {
         AnswerError(data, kPlayerNotRunning);
         return false;
     }
+    if (before != nullptr) *before = SendPlayerRequest(kRequestPlaylistLength, 0);
     argument.text[argument.length] = 0;
     SendPlayerCopyData(kCopyEnqueueFile, argument.text,
                        static_cast<std::uint32_t>((argument.length + 1) * sizeof(char16_t)));
@@ -44,8 +47,8 @@ bool QueueFile(char* data, std::int32_t* number) {
         AnswerError(data, kPlayerNotRunning);
         return false;
     }
-    if (*number < 1) {
-        // An empty playlist after queueing: the player ignored the message (before 5.3).
+    if (*number < 1 || (before != nullptr && *number <= *before)) {
+        // The list did not grow: the player ignored the message (before 5.3).
         AnswerError(data, "the player did not add it");
         return false;
     }
@@ -63,12 +66,13 @@ ZEL_HOST_COMMAND(zel_winamp_enqueue) {
     return kResultAnswer;
 }
 
+// A playlist file (.m3u, .pls) is queued as all its entries: the first of them plays.
 ZEL_HOST_COMMAND(zel_winamp_play_file) {
-    std::int32_t number = 0;
-    if (!QueueFile(data, &number)) return kResultAnswer;
-    SendPlayerRequest(kRequestSetPosition, number - 1);
-    SendPlayerCommand(kCommandPlay);
+    std::int32_t before = 0;
+    std::int32_t after = 0;
+    if (!QueueFile(data, &after, &before)) return kResultAnswer;
+    PlayEntryAt(before);
     if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
-    WriteDecimalAnswer(data, number);
+    WriteDecimalAnswer(data, before + 1);
     return kResultAnswer;
 }

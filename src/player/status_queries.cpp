@@ -25,8 +25,6 @@ int AnswerClock(char* data, std::int32_t argument, std::int32_t unitsPerSecond) 
     return kResultAnswer;
 }
 
-constexpr std::int32_t kPlayPositionMs = 0;
-constexpr std::int32_t kTrackLengthSeconds = 1;
 constexpr std::int32_t kSampleRate = 0;
 constexpr std::int32_t kBitRate = 1;
 constexpr std::int32_t kChannels = 2;

@@ -66,7 +66,7 @@ started=$SECONDS
 { echo 'Z:\zel\zel.winamp.dll'; cat "$body"; } >"$work/calls.txt"
 # A run that Wine did not finish in time is tried once more on a fresh Wine session.
 for attempt in 1 2; do
-  arm64_wine reg add "$uninstall_key" /v UninstallString /d "\"${install_dir}uninstall.exe\"" /f \
+  arm64_wine reg add "$uninstall_key" /v UninstallString /d "\"${install_dir}uninstall.exe\"" /reg:32 /f \
     >/dev/null 2>&1 </dev/null
   arm64_wine 'Z:\zel\client_standin.exe' 'Z:\zel\calls.txt' </dev/null 2>&1 | tr -d '\r' \
     >"$build/arm64-answers.txt"

@@ -105,7 +105,7 @@ int BenchLoad(const char* dll, const char* floor, int rounds, int batch) {
 // Points the player's uninstall entry at dir and sets the position the player reports.
 void UsePlaylist(const std::string& dir, const char* scenario, int position) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
                         nullptr, &key, nullptr) == ERROR_SUCCESS) {
         const std::string value = "\"" + dir + "uninstall.exe\"";
         RegSetValueExA(key, "UninstallString", 0, REG_SZ,

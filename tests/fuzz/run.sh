@@ -26,20 +26,15 @@ rm -f "$probe" "$probe.cpp"
 
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
-common=(src/track/line_reader.cpp src/track/playlist.cpp src/install/install_dir.cpp
-        src/host/call_allowance.cpp src/player/player_link.cpp src/player/player_text.cpp src/track/track_entry.cpp
-        src/track/current_track.cpp src/tags/read/tag_source.cpp src/platform/platform_sim.cpp)
+# Every target links the whole logic (the list the build itself uses) and the simulated
+# platform, so a new source file never leaves a target unable to link.
+mapfile -t logic < <(sed -n '/^set(ZEL_LOGIC_SOURCES/,/^)/{/^ *src\//p}' "$root/CMakeLists.txt" | tr -d ' ')
+common=("${logic[@]}" src/platform/platform_sim.cpp)
 declare -A sources=(
   [playlist]="${common[*]}"
-  [id3v1]="${common[*]} src/tags/id3v1.cpp src/tags/genres.cpp"
-  [id3v2]="src/tags/read/tag_source.cpp src/tags/field_text.cpp src/text/utf8.cpp src/tags/tag_stream.cpp
-           src/tags/id3v2_text.cpp src/tags/id3v2.cpp src/tags/genre_text.cpp src/tags/genres.cpp
-           src/platform/platform_sim.cpp"
-  [tag_formats]="${common[*]} src/tags/field_text.cpp src/text/utf8.cpp
-    src/tags/genres.cpp
-    src/tags/read/buffered_reader.cpp src/tags/read/byte_stream.cpp src/tags/read/stream_text.cpp
-    src/tags/vorbis_comment.cpp src/tags/flac_tag.cpp src/tags/ogg_packets.cpp src/tags/ogg_tag.cpp
-    src/tags/mp4_boxes.cpp src/tags/mp4_tag.cpp src/tags/ape_tag.cpp src/tags/tag_format.cpp"
+  [id3v1]="${common[*]}"
+  [id3v2]="${common[*]}"
+  [tag_formats]="${common[*]}"
 )
 
 status=0

@@ -51,6 +51,14 @@ ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_title);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_enqueue);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_play_file);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_find);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_insert_next);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_remove);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_rating);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_set_rating);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_stop_after_state);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_set_stop_after);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_next_entry);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_player_version);
 
 namespace zel::testing {
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "exports.h"
 #include "install/install_dir.h"
@@ -78,11 +79,32 @@ TEST_F(InstallDir, MissingKeyOrValueGivesNoDirectory) {
     EXPECT_EQ(Lookup(), "");
 }
 
-TEST_F(InstallDir, AsksForReadAccessOnly) {
-    SetValue(kString, "C:\\Winamp\\uninstall.exe");
-    Lookup();
-    ASSERT_EQ(zel::sim::KeyOpenRights().size(), 1u);
-    EXPECT_EQ(zel::sim::KeyOpenRights()[0], zel::platform::kKeyQueryValue);
+TEST_F(InstallDir, AsksForReadAccessOnlyInThe32BitViewFirst) {
+    constexpr std::uint32_t kRead = zel::platform::kKeyQueryValue;
+    constexpr std::uint32_t kRead32 = kRead | zel::platform::kKeyView32;
+    const struct {
+        const char* what;
+        const char* in32;   // the value in the 32-bit view alone, if any
+        const char* inOwn;  // the value in both views, if any
+        const char* expected;
+        std::vector<std::uint32_t> rights;
+    } cases[] = {
+        {"a 32-bit installer's entry, out of a 64-bit process's own view", "C:\\A\\u.exe", nullptr,
+         "C:\\A\\", {kRead32}},
+        {"an entry both views see", nullptr, "C:\\B\\u.exe", "C:\\B\\", {kRead32}},
+        {"an unusable 32-bit entry, a usable one in the own view", "u.exe", "C:\\B\\u.exe",
+         "C:\\B\\", {kRead32, kRead}},
+        {"none", nullptr, nullptr, "", {kRead32, kRead}},
+    };
+    for (const auto& c : cases) {
+        zel::sim::Reset();
+        if (c.in32 != nullptr) {
+            zel::sim::SetRegistryValue(zel::kUninstallKey, zel::kUninstallValue, kString, c.in32, true);
+        }
+        if (c.inOwn != nullptr) SetValue(kString, c.inOwn);
+        EXPECT_EQ(Lookup(), c.expected) << c.what;
+        EXPECT_EQ(zel::sim::KeyOpenRights(), c.rights) << c.what;
+    }
 }
 
 TEST_F(InstallDir, AValueOfAnyLengthIsReadWhole) {

@@ -19,6 +19,12 @@ const std::string kSong = kQueueDir + "song.mp3";
 const std::string kLatin = kQueueDir + "\xc3\x9c" "ber.mp3";          // "Über": in code page 1252
 const std::string kJapanese = kQueueDir + "\xe6\x97\xa5\xe6\x9c\xac.mp3";  // in no Western code page
 const std::string kUrl = "http://radio.example/live?x=1";
+const std::string kList = kQueueDir + "two.m3u";
+// A list of three, its first entry loaded in each play state: 3:45 tracks, 5 s in.
+const std::string kStopped = "entries=3\n";
+const std::string kPlaying = "entries=3\nstate=playing\nplay_ms=5000\n";
+const std::string kPaused = "entries=3\nstate=paused\nplay_ms=5000\n";
+const std::string kSecond = "entries=3\nstate=playing\nposition=1\n";
 
 // The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
 std::string Copy(const std::string& utf8) {
@@ -37,6 +43,7 @@ struct Case {
 TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
     make_dirs(kQueueDir);
     for (const std::string& file : {kSong, kLatin, kJapanese}) ASSERT_TRUE(write_file_named(file, "x"));
+    ASSERT_TRUE(write_file_named(kList, "#EXTM3U\r\n" + kSong + "\r\n" + kLatin + "\r\n"));
     const std::string kVolumeErr = "ERR volume must be a whole number from 0 to 100, or +N or -N";
     const std::string kEntryErr = "ERR entry must be a whole number from 1";
     const Case kCases[] = {
@@ -50,13 +57,23 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
          {"REQ 122 -666", "REQ 122 0", "REQ 122 -666"}},
         {"set_volume", "101", "", kVolumeErr, {}},
         {"set_volume", std::string(500, '9'), "", kVolumeErr, {}},
-        {"seek", "1:35", "request.106.95000=0", "00:01:35", {"REQ 106 95000"}},
-        {"seek", "+0:10", "request.105.0=5000", "00:00:15", {"REQ 105 0", "REQ 106 15000"}},
-        {"seek", "-60", "request.105.0=5000", "00:00:00", {"REQ 105 0", "REQ 106 0"}},
-        {"seek", "95", "request.106.95000=-1", "ERR not playing", {"REQ 106 95000"}},
-        {"seek", "95", "request.106.95000=1", "ERR past the end of the track", {"REQ 106 95000"}},
+        // A 3:45 track, 5 seconds in; a stream cannot seek; the player seeks past the end
+        // too, so the end is checked first.
+        {"seek", "1:35", kPlaying, "00:01:35", {"REQ 104 0", "REQ 105 1", "REQ 106 95000"}},
+        {"seek", "+0:10", kPlaying, "00:00:15", {"REQ 104 0", "REQ 105 1", "REQ 105 0", "REQ 106 15000"}},
+        {"seek", "-60", kPaused, "00:00:00", {"REQ 104 0", "REQ 105 1", "REQ 105 0", "REQ 106 0"}},
+        {"seek", "95", kStopped, "ERR not playing", {"REQ 104 0"}},
+        {"seek", "95", kPlaying + "track_seconds=-1", "ERR this track cannot seek",
+         {"REQ 104 0", "REQ 105 1", "REQ 106 95000"}},
+        {"seek", "3:45", kPlaying, "ERR past the end of the track", {"REQ 104 0", "REQ 105 1"}},
+        {"seek", "+3:40", kPlaying, "ERR past the end of the track", {"REQ 104 0", "REQ 105 1", "REQ 105 0"}},
         {"seek", "1:75", "", "ERR give a time as seconds, m:ss or h:mm:ss, or +/- one", {}},
-        {"jump", "5", "request.124.0=12", "5", {"REQ 124 0", "REQ 121 4", "CMD 40045"}},
+        // Entry 2 plays from every state: a paused player is stopped first, or it would
+        // resume the old track.
+        {"jump", "2", kStopped, "2", {"REQ 124 0", "REQ 121 1", "REQ 104 0", "CMD 40045", "STATE playing 1"}},
+        {"jump", "2", kPlaying, "2", {"REQ 124 0", "REQ 121 1", "REQ 104 0", "CMD 40045", "STATE playing 1"}},
+        {"jump", "2", kPaused, "2",
+         {"REQ 124 0", "REQ 121 1", "REQ 104 0", "CMD 40047", "STATE stopped 0", "CMD 40045", "STATE playing 1"}},
         {"jump", "13", "request.124.0=12", "ERR past the end of the playlist", {"REQ 124 0"}},
         {"jump", "-3", "", kEntryErr, {}},
         {"shuffle", "", "request.250.0=1", "on", {"REQ 250 0"}},
@@ -75,8 +92,12 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
          {"REQ 213 1"}, kClientVersion6},
         {"enqueue", "  " + kSong + "\t", "request.124.0=7", "7", {Copy(kSong), "REQ 124 0"}},
         {"enqueue", kUrl, "request.124.0=9", "9", {Copy(kUrl), "REQ 124 0"}},
-        {"play_file", kJapanese, "request.124.0=8", "8",
-         {Copy(kJapanese), "REQ 124 0", "REQ 121 7", "CMD 40045"}},
+        {"play_file", kJapanese, kPaused, "4",
+         {"REQ 124 0", Copy(kJapanese), "REQ 124 0", "REQ 121 3", "REQ 104 0", "CMD 40047",
+          "STATE stopped 0", "CMD 40045", "STATE playing 3"}},
+        // A playlist file is queued as its entries: the first of them plays.
+        {"play_file", kList, kStopped, "4",
+         {"REQ 124 0", Copy(kList), "REQ 124 0", "REQ 121 3", "REQ 104 0", "CMD 40045", "STATE playing 3"}},
         {"enqueue", kQueueDir + "\xdc" "ber.mp3", "request.124.0=7",
          kAnsiClient ? "7" : "ERR the path is not valid text",
          kAnsiClient ? Log{Copy(kLatin), "REQ 124 0"} : Log{}, kClientVersion6},
@@ -87,7 +108,41 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"enqueue", kSong + "\xff", "", "ERR the path is not valid text", {}},
         {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
         {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
-         {Copy(kSong), "REQ 124 0"}},
+         {"REQ 124 0", Copy(kSong), "REQ 124 0"}},
+        // For request bots: after the current entry (the second of three), so it plays next.
+        {"insert_next", "1", kSecond, "3",
+         {"REQ 124 0", "REQ 214 0", "REQ 125 0", "REQ 260 1", "PE INSERT 2 C:\\zeltest\\list\\1.mp3",
+          "REQ 124 0"}},
+        {"insert_next", kJapanese, kSecond, "3",
+         {"REQ 125 0", "REQ 124 0", "REQ 260 1", "PE INSERT 2 " + kJapanese, "REQ 124 0"}},
+        {"insert_next", "HTTPS://radio.example/x", "", "1",
+         {"REQ 125 0", "REQ 124 0", "REQ 260 1", "PE INSERT 0 HTTPS://radio.example/x", "REQ 124 0"}},
+        {"insert_next", "4", kSecond, "ERR past the end of the playlist", {"REQ 124 0"}},
+        {"insert_next", "1.5", kSecond, kEntryErr, {}},
+        {"insert_next", "0", kSecond, kEntryErr, {}},
+        {"insert_next", "C:\\" + std::string(257, 'a'), kSecond, "ERR the path is too long for the playlist editor", {}},
+        {"insert_next", "song.mp3", kSecond, "ERR give a full path", {}},
+        {"remove", "2", kSecond, "2", {"REQ 124 0", "REQ 260 1", "PE DELETE 1", "REQ 124 0"}},
+        {"remove", "4", kSecond, "ERR past the end of the playlist", {"REQ 124 0"}},
+        {"remove", "-1", kSecond, kEntryErr, {}},
+        {"rating", "", kSecond + "rating=4", "4", {"REQ 0 0", "REQ 640 0"}},
+        {"rating", "", kSecond + "version=0x5003", "n/a", {"REQ 0 0"}},
+        {"set_rating", "5", kSecond, "5", {"REQ 0 0", "REQ 639 5", "REQ 640 0"}},
+        {"set_rating", "6", kSecond, "ERR rating must be a whole number from 0 to 5", {}},
+        {"stop_after_state", "", kSecond + "stop_after=1", "on", {"REQ 0 0", "REQ 658 0"}},
+        {"stop_after_state", "", kSecond + "version=0x5057", "n/a", {"REQ 0 0"}},
+        {"set_stop_after", "on", kPlaying, "on",
+         {"REQ 0 0", "REQ 104 0", "REQ 658 0", "CMD 40157", "REQ 658 0"}},
+        {"set_stop_after", "off", kPlaying, "off", {"REQ 0 0", "REQ 104 0", "REQ 658 0", "REQ 658 0"}},
+        {"set_stop_after", "on", kStopped, "ERR not playing", {"REQ 0 0", "REQ 104 0"}},
+        {"set_stop_after", "maybe", kPlaying, "ERR give on or off", {}},
+        {"next_entry", "", kSecond, "3", {"REQ 0 0", "REQ 136 0"}},
+        {"next_entry", "", kSecond + "shuffle=1\nrequest.136.0=-1", "n/a", {"REQ 0 0", "REQ 136 0"}},
+        {"next_entry", "", kSecond + "version=0x5060", "n/a", {"REQ 0 0"}},
+        {"player_version", "", "", "5.9.2 Build 10042", {"REQ 1 0"}},
+        {"player_version", "", "version_text=\nversion=0x5066", "5.66", {"REQ 1 0", "REQ 0 0"}},
+        {"player_version", "", "version_text=\nversion=0x2080", "2.80", {"REQ 1 0", "REQ 0 0"}},
+        {"player_version", "", "version_text=\nversion=0x5666", "5.666", {"REQ 1 0", "REQ 0 0"}},
     };
     for (const auto& c : kCases) {
         const std::string what = std::string(c.name) + "(" + c.argument.substr(0, 40) + ")";
@@ -110,6 +165,10 @@ TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer)
         {"set_volume", "50", kNotRunning}, {"seek", "1:00", kNotRunning}, {"jump", "1", kNotRunning},
         {"set_shuffle", "on", kNotRunning}, {"set_repeat", "off", kNotRunning},
         {"enqueue", kUrl.c_str(), kNotRunning}, {"play_file", kUrl.c_str(), kNotRunning},
+        {"insert_next", "1", kNotRunning}, {"insert_next", kUrl.c_str(), kNotRunning},
+        {"remove", "1", kNotRunning}, {"set_rating", "3", kNotRunning},
+        {"set_stop_after", "on", kNotRunning}, {"rating", "", "n/a"}, {"stop_after_state", "", "n/a"},
+        {"next_entry", "", "n/a"}, {"player_version", "", "n/a"},
     };
     for (const auto& c : kCases) {
         const ClientCall result = call(std::string("zel_winamp_") + c[0], c[1]);

@@ -113,6 +113,38 @@ TEST(PlayerNamedEntry, ThePlaylistIsReadInTheSettingsDirectoryThePlayerNames) {
     remove_file(std::string(kInstallDir) + "winamp.m3u");
 }
 
+TEST(PlayerNamedEntry, AWinampM3u8NamesWhatTheCodePageCannot) {
+    // A player that names no path by address: the playlist files tell. Winamp.m3u spells
+    // the Cyrillic name "????.mp3"; Winamp.m3u8 spells it whole.
+    const std::string cyrillic = std::string(kWorkDir) + "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe.mp3";
+    const std::string ascii = std::string(kWorkDir) + "kino.mp3";
+    ASSERT_TRUE(write_file_named(cyrillic, with_id3v1_title("Gruppa")));
+    ASSERT_TRUE(write_file_named(ascii, with_id3v1_title("Ascii")));
+    const struct {
+        const char* what;
+        std::string scenario;
+        std::string path;  // what track_file answers
+        std::string title;
+    } kCases[] = {
+        {"both files written", "entry=" + cyrillic + "\n", cyrillic, "Gruppa"},
+        {"an older player writes winamp.m3u alone", "m3u8=0\nentry=" + ascii + "\n", ascii, "Ascii"},
+        {"... where the code page spells no name", "m3u8=0\nentry=" + cyrillic + "\n",
+         std::string(kWorkDir) + "????.mp3", "n/a"},
+    };
+    for (const auto& c : kCases) {
+        const std::string scenario = "entry_texts=0\n" + c.scenario;
+        const PlayerCall file = call_with_player("zel_winamp_track_file", scenario);
+        EXPECT_EQ(file.call.answer, c.path) << c.what;
+        EXPECT_EQ(file.messages, playlist_file_lookup()) << c.what;
+        for (const char* query : {"zel_winamp_id3_title", "zel_winamp_tag_title"}) {
+            EXPECT_EQ(call_with_player(query, scenario).call.answer, c.title) << c.what << " " << query;
+        }
+    }
+    DeleteFileW(widen(cyrillic).c_str());
+    DeleteFileW(widen(ascii).c_str());
+    remove_file(std::string(kInstallDir) + "winamp.m3u");
+}
+
 TEST(PlayerNamedEntry, ALongPlaylistCostsNothingExtra) {
     // The player names the entry at position 99,999; no playlist exists at all.
     remove_file(std::string(kInstallDir) + "winamp.m3u");

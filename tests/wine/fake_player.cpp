@@ -1,60 +1,65 @@
-// A stand-in for the Winamp player: a real window of class "Winamp v1.x" in its own
-// process, answering requests from a scenario file and logging every message it gets.
+// A stand-in for the Winamp player: a real window of class "Winamp v1.x" (and its playlist
+// editor, class "Winamp PE") in its own process, which keeps a play state and a playlist
+// and answers as the real player does (/work/shared/player-facts.md has the facts), and
+// logs every message it gets.
 //
 //   fake_player.exe --scenario <file> --log <file> --install-dir <dir> [--title <caption>]
 //
-// Scenario file, re-read on every request so a test can change it while the player runs.
-// One setting per line; blank lines and lines starting with '#' are ignored:
+// The scenario file is read on every message; whenever its text has changed, the player
+// starts afresh from it. One setting per line, "key=value"; "#" lines are comments.
 //
-//   request.<code>.<arg>=<int32>   answer to WM_USER with lParam = code, wParam = arg
-//                                  (both signed decimal); requests not listed answer 0
-//   playlist_source=<path>         on request 120, copy this file byte for byte to
-//                                  <install-dir>\winamp.m3u, replacing it; without the
-//                                  setting (or with an empty path) winamp.m3u is left alone
-//   playlist_dir=<dir>             write winamp.m3u there instead of the install directory
-//                                  (a player that keeps it in its settings directory)
+// The player's state:
+//   entry=<path>[|<title>]       a playlist entry, in order (UTF-8); a title is what the
+//                                player read of the file (#EXTINF in its playlist files)
+//   entries=<n>                  n more entries: C:\zeltest\list\<i>.mp3, "Artist <i> - Title <i>"
+//   state=stopped|playing|paused (default stopped); the entry at `position` is the one loaded
+//   position=<n>                 the list position, from 0 (default 0)
+//   track_seconds=<n>            every track's length (default 225); -1: streams, unknown
+//   play_ms=<n>                  the play position while playing or paused (default 0)
+//   seekable=0                   the tracks cannot seek (streams)
+//   shuffle=1, repeat=1, volume=<0-255> (default 128), stop_after=1, rating=<0-5>
+//   version=<n>                  request 0's answer (default 0x5092, 5.9.2; hex or decimal);
+//                                requests newer than it answer 1, as an older player does
+//   version_text=<text>          request 1's text (default "5.9.2 Build 10042"; empty: none)
+//   entry_texts=0                the entries' paths and titles are not answered by address
+//                                (211-214 answer 1, as a player that lacks them)
+//   m3u8=0                       request 120 writes winamp.m3u alone (an older player)
+//   playlist_dir=<dir>           where request 120 writes (default: the install directory)
+//   playlist_source=<path>       request 120 copies this file as winamp.m3u instead (and
+//                                removes Winamp.m3u8): a fixture with odd bytes
+// Request 120 writes both files (Winamp.m3u in the code page, "?" for what it cannot spell;
+// Winamp.m3u8 in UTF-8 with a byte-order mark) when the scenario gives entries or the
+// list is not empty; otherwise it leaves the directory alone.
 //
-// Requests answered with the address of a text in this process's memory, as the player
-// answers an entry's path (211, 214), its title (212, 213) or its settings directory
-// (337, 338). The text is given in UTF-8 and stored zero-terminated, in the code page for
-// 211, 212 and 337, in UTF-16 for the others, always below 4 GiB as a 32-bit player's memory is:
-//
-//   text.<code>.<arg>=<text>       in memory that goes on after the text
-//   edge_text.<code>.<arg>=<text>  ending at the last byte of a readable page, the next
-//                                  page unmapped
-//   high_text.<code>.<arg>=<text>  at an address of 2 GiB or more (64-bit builds only)
+// Odd answers, before anything the state would answer:
+//   request.<code>.<arg>=<int32>   answer to WM_USER (lParam = code, wParam = arg)
+//   text.<code>.<arg>=<text>       answer the address of this text in the player's memory
+//                                  (the code page for 211, 212, 337, 1; else UTF-16),
+//                                  below 4 GiB as a 32-bit player's memory is
+//   edge_text.<code>.<arg>=<text>  the same, ending at the last byte of a readable page
+//   high_text.<code>.<arg>=<text>  the same, at 2 GiB or more (64-bit builds only)
 //   unmapped.<code>.<arg>=1        the address of memory that is not mapped at all
+// The directory requests (337, 338) answer only a text the scenario gives.
 //
-// Every answer travels as a 32-bit player's does: its 32 bits, sign-extended.
-//
-// How the player behaves, for the tests of a player that is slow, hung or busy in a dialog:
-//
+// How the player behaves:
 //   delay_ms=<n>                   handle every message n milliseconds late
-//   hang=1                         stop reading messages (within a tenth of a second, or
-//                                  inside the next one that comes) for as long as the line
-//                                  stays in the scenario
-//   dialog.<id>=<ms>               on menu command id, run a modal message loop for ms
-//                                  milliseconds before returning, as a dialog does: the
-//                                  loop still answers the messages sent meanwhile
+//   hang=1                         stop reading messages while the line stays
+//   dialog.<id>=<ms>               on menu command id, run a modal loop for ms milliseconds
 //
-// Log file, one line per message, appended and closed before the message returns (the
-// sender waits for the reply, so the line is on disk when its SendMessage returns):
-//
-//   REQ <code> <arg>     WM_USER (0x400): lParam, wParam
-//   CMD <id>             WM_COMMAND (0x111): wParam
-//   COPY <kind> <bytes> <text>
-//                        WM_COPYDATA (0x4A): dwData, cbData, and the payload's UTF-16 units
-//                        but the last (its terminating zero) as UTF-8
-//   END <id>             a command's modal loop (dialog.<id>) has ended
-//
-// The caption is "Winamp 2.91" unless --title says otherwise; tests change it from outside
-// with SetWindowTextA. WM_CLOSE ends the process; menu command 40001 (close) is only logged.
+// Log file, one line per message, written before the message returns:
+//   REQ <code> <arg>        WM_USER;   CMD <id>   WM_COMMAND;   END <id>  a dialog's end
+//   COPY <kind> <bytes> <text>   WM_COPYDATA to the main window (UTF-16 text as UTF-8)
+//   PE INSERT <index> <text>     the playlist editor's insert (copy data 114)
+//   PE DELETE <index>            the playlist editor's delete (WM_USER, wParam 104)
+//   STATE <playing|paused|stopped> <entry>   after a change of what plays (entry from 0)
+// WM_CLOSE ends the process; menu command 40001 (close) is only logged.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "win_files.h"
 
@@ -65,6 +70,62 @@ using wine_test::read_file;
 std::string g_scenario;
 std::string g_log;
 std::string g_install_dir;
+HWND g_editor = nullptr;
+
+// ---- the scenario ----------------------------------------------------------------
+
+std::string g_text;                                       // the scenario as last applied
+std::vector<std::pair<std::string, std::string>> g_lines;  // its settings, in order
+
+bool setting(const std::string& key, std::string* value) {
+    for (const auto& [k, v] : g_lines) {
+        if (k == key) {
+            *value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+long long number(const std::string& key, long long fallback) {
+    std::string value;
+    return setting(key, &value) ? std::strtoll(value.c_str(), nullptr, 0) : fallback;
+}
+
+// ---- the state -------------------------------------------------------------------
+
+struct Entry {
+    std::wstring path;
+    std::wstring title;
+    int rating = 0;
+};
+
+struct State {
+    std::vector<Entry> list;
+    int position = 0;
+    int play = 0;     // 0 stopped, 1 playing, 3 paused (request 104's bits)
+    int loaded = -1;  // the entry that plays or is paused; -1 none
+    int play_ms = 0;
+    bool shuffle = false, repeat = false, stop_after = false;
+    int volume = 128;
+    std::string logged = "STATE stopped -1";  // the last STATE line
+} g;
+
+std::wstring widen(const std::string& text, UINT code_page = CP_UTF8) {
+    std::wstring wide(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                      &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n : 0);
+    return wide;
+}
+
+std::string narrow(const std::wstring& wide, UINT code_page) {
+    std::string text(wide.size() * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
+                                      &text[0], static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(n > 0 ? n : 0);
+    return text;
+}
 
 void append_log(const std::string& line) {
     HANDLE file = CreateFileA(g_log.c_str(), FILE_APPEND_DATA,
@@ -77,26 +138,73 @@ void append_log(const std::string& line) {
     CloseHandle(file);
 }
 
-// The value of `key` in the scenario, if the scenario has that line.
-bool scenario_value(const std::string& key, std::string* value) {
-    const std::string content = read_file(g_scenario);
+std::string state_line() {
+    const char* name = g.play == 1 ? "playing" : g.play == 3 ? "paused" : "stopped";
+    return std::string("STATE ") + name + " " + std::to_string(g.loaded);
+}
+
+// Logs what plays whenever it changed.
+void note_state() {
+    const std::string line = state_line();
+    if (line != g.logged) append_log(line);
+    g.logged = line;
+}
+
+// Starts afresh from the scenario whenever its text has changed.
+void refresh() {
+    const std::string text = read_file(g_scenario);
+    if (text == g_text) return;
+    g_text = text;
+    g_lines.clear();
     size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string line = content.substr(start, end - start);
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
         const size_t equals = line.find('=');
-        if (equals == std::string::npos) continue;
-        if (line.compare(0, equals, key) == 0 && equals == key.size()) {
-            *value = line.substr(equals + 1);
-            return true;
-        }
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        g_lines.emplace_back(line.substr(0, equals), line.substr(equals + 1));
     }
-    return false;
+    g = State{};
+    for (const auto& [key, value] : g_lines) {
+        if (key != "entry") continue;
+        const size_t bar = value.find('|');
+        Entry e;
+        e.path = widen(value.substr(0, bar));
+        if (bar != std::string::npos) e.title = widen(value.substr(bar + 1));
+        g.list.push_back(e);
+    }
+    for (long long i = 1, n = number("entries", 0); i <= n; ++i) {
+        const std::wstring k = std::to_wstring(i);
+        g.list.push_back({L"C:\\zeltest\\list\\" + k + L".mp3", L"Artist " + k + L" - Title " + k});
+    }
+    g.position = static_cast<int>(number("position", 0));
+    std::string play;
+    setting("state", &play);
+    g.play = play == "playing" ? 1 : play == "paused" ? 3 : 0;
+    g.loaded = g.play != 0 ? g.position : -1;
+    g.play_ms = static_cast<int>(number("play_ms", 0));
+    g.shuffle = number("shuffle", 0) != 0;
+    g.repeat = number("repeat", 0) != 0;
+    g.stop_after = number("stop_after", 0) != 0;
+    g.volume = static_cast<int>(number("volume", 128));
+    for (Entry& e : g.list) e.rating = static_cast<int>(number("rating", 0));
+    g.logged = state_line();
 }
+
+int size() { return static_cast<int>(g.list.size()); }
+Entry* current() { return g.position >= 0 && g.position < size() ? &g.list[g.position] : nullptr; }
+
+void play_position() {
+    if (size() == 0) return;  // the real player opens its file dialog here
+    g.loaded = g.position;
+    g.play = 1;
+    g.play_ms = 0;
+}
+
+// ---- the player's memory ---------------------------------------------------------
 
 // A region of `size` bytes (a multiple of 64 KiB) at or above `from`, below 4 GiB, whose
 // next page is not mapped; null when none could be had.
@@ -116,90 +224,240 @@ char* low_region(uintptr_t from, size_t size) {
 
 constexpr size_t kRegion = 0x40000;  // room for a text of 32,767 characters and more
 
+bool answers_ansi(int code) { return code == 211 || code == 212 || code == 337 || code == 1; }
+
 // The text in the encoding the request answers in, zero-terminated.
-std::string stored_text(int code, const std::string& utf8) {
-    std::wstring wide(utf8.size() + 1, L'\0');
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          &wide[0], static_cast<int>(wide.size()));
-    wide.resize(units > 0 ? units : 0);
-    if (code == 211 || code == 212 || code == 337) {
-        std::string ansi(wide.size() * 2 + 1, '\0');
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                              &ansi[0], static_cast<int>(ansi.size()), nullptr, nullptr);
-        ansi.resize(bytes > 0 ? bytes : 0);
-        return ansi + '\0';
-    }
+std::string stored_text(int code, const std::wstring& wide) {
+    if (answers_ansi(code)) return narrow(wide, CP_ACP) + '\0';
     return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2) +
            std::string(2, '\0');
 }
 
-// Places a text as one of the text settings says, and answers its address.
-bool text_answer(int code, int arg, LRESULT* answer) {
-    // Low addresses: 32-bit Wine keeps the space above 512 MiB reserved for itself.
+LRESULT address_answer(const char* at) {
+    return static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(at)));
+}
+
+// Stores a text where the player keeps its answers (one buffer, overwritten by the next
+// answer, as the real player's is) and answers its address.
+LRESULT place_text(int code, const std::wstring& text) {
     static char* texts = low_region(0x02000000, kRegion);
+    const std::string stored = stored_text(code, text);
+    if (texts == nullptr || stored.size() > kRegion - 0x10) return 0;
+    std::memcpy(texts + 0x10, stored.data(), stored.size());  // not on a page boundary
+    return address_answer(texts + 0x10);
+}
+
+// A text the scenario gives for this request, placed as it says.
+bool scenario_text(int code, int arg, LRESULT* answer) {
     static char* edge = low_region(0x03000000, kRegion);
     static char* high = sizeof(void*) == 8 ? low_region(0x80000000u, kRegion) : nullptr;
     const std::string key = "." + std::to_string(code) + "." + std::to_string(arg);
     std::string value;
+    if (setting("text" + key, &value)) {
+        *answer = place_text(code, widen(value));
+        return true;
+    }
     char* at = nullptr;
-    if (scenario_value("text" + key, &value) && texts != nullptr) {
-        at = texts + 0x10;  // not on a page boundary
-    } else if (scenario_value("edge_text" + key, &value) && edge != nullptr) {
-        at = edge + kRegion - stored_text(code, value).size();
-    } else if (scenario_value("high_text" + key, &value) && high != nullptr) {
+    if (setting("edge_text" + key, &value) && edge != nullptr) {
+        at = edge + kRegion - stored_text(code, widen(value)).size();
+    } else if (setting("high_text" + key, &value) && high != nullptr) {
         at = high + 0x10;
-    } else if (scenario_value("unmapped" + key, &value)) {
+    } else if (setting("unmapped" + key, &value)) {
         char* gone = low_region(0x04000000, 0x10000);
         if (gone == nullptr) return false;
         VirtualFree(gone, 0, MEM_RELEASE);
-        *answer = static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(gone)));
+        *answer = address_answer(gone);
         return true;
     } else {
         return false;
     }
-    const std::string stored = stored_text(code, value);
-    if (stored.size() > kRegion - 0x10) return false;
+    const std::string stored = stored_text(code, widen(value));
     std::memcpy(at, stored.data(), stored.size());
-    *answer = static_cast<LRESULT>(static_cast<int>(reinterpret_cast<uintptr_t>(at)));
+    *answer = address_answer(at);
     return true;
+}
+
+// ---- the playlist files ----------------------------------------------------------
+
+std::string playlist_dir() {
+    std::string dir = g_install_dir;
+    setting("playlist_dir", &dir);
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+void write_playlists() {
+    const std::string dir = playlist_dir();
+    std::string source;
+    if (setting("playlist_source", &source) && !source.empty()) {
+        CopyFileA(source.c_str(), (dir + "winamp.m3u").c_str(), FALSE);
+        DeleteFileA((dir + "Winamp.m3u8").c_str());
+        return;
+    }
+    std::string value;
+    if (size() == 0 && !setting("entry", &value) && !setting("entries", &value)) return;
+    std::wstring text = L"#EXTM3U\r\n";
+    const std::wstring seconds = std::to_wstring(number("track_seconds", 225));
+    for (const Entry& e : g.list) {
+        if (!e.title.empty()) text += L"#EXTINF:" + seconds + L"," + e.title + L"\r\n";
+        text += e.path + L"\r\n";
+    }
+    wine_test::write_file(dir + "Winamp.m3u", narrow(text, CP_ACP));
+    if (number("m3u8", 1) != 0) {
+        wine_test::write_file(dir + "Winamp.m3u8", "\xEF\xBB\xBF" + narrow(text, CP_UTF8));
+    } else {
+        DeleteFileA((dir + "Winamp.m3u8").c_str());
+    }
+}
+
+// A local playlist file queued is queued as its entries.
+bool queue_playlist_file(const std::wstring& path) {
+    const size_t dot = path.find_last_of(L'.');
+    const std::wstring kind = dot == std::wstring::npos ? L"" : path.substr(dot);
+    const bool m3u = lstrcmpiW(kind.c_str(), L".m3u") == 0 || lstrcmpiW(kind.c_str(), L".m3u8") == 0;
+    const bool pls = lstrcmpiW(kind.c_str(), L".pls") == 0;
+    if ((!m3u && !pls) || path.compare(0, 7, L"http://") == 0) return false;
+    const std::wstring content = widen(read_file(narrow(path, CP_UTF8)));
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = content.size();
+        std::wstring line = content.substr(start, end - start);
+        start = end + 1;
+        if (pls) {
+            const size_t equals = line.find(L'=');
+            if (line.compare(0, 4, L"File") != 0 || equals == std::wstring::npos) continue;
+            line = line.substr(equals + 1);
+        }
+        if (!line.empty() && line[0] != L'#') g.list.push_back({line, L"", 0});
+    }
+    return true;
+}
+
+// ---- messages --------------------------------------------------------------------
+
+// The version from which the player knows a request; older ones answer 1.
+long long first_version(int code) {
+    switch (code) {
+        case 136: return 0x5061;
+        case 639: case 640: return 0x5004;
+        case 658: return 0x5058;
+        default: return 0;
+    }
+}
+
+LRESULT state_answer(int code, int arg) {
+    const bool loaded = g.play != 0;
+    const long long seconds = number("track_seconds", 225);
+    if (number("version", 0x5092) < first_version(code)) return 1;
+    switch (code) {
+        case 0: return static_cast<LRESULT>(number("version", 0x5092));
+        case 1: {
+            std::string text = "5.9.2 Build 10042";
+            setting("version_text", &text);
+            return text.empty() ? 1 : place_text(code, widen(text));
+        }
+        case 104: return g.play;
+        case 105:
+            if (arg == 0) return loaded ? g.play_ms : -1;
+            if (size() == 0 || seconds < 0) return -1;
+            return static_cast<LRESULT>(arg == 2 ? seconds * 1000 : seconds);
+        case 106:
+            if (!loaded || number("seekable", 1) == 0 || seconds < 0) return -1;
+            g.play_ms = arg;
+            if (arg >= seconds * 1000) {  // runs to the end, then on to the next entry
+                g.position = (g.loaded + 1) % size();
+                play_position();
+            }
+            return 0;
+        case 120:
+            write_playlists();
+            return size() == 0 ? -1 : g.position;
+        case 121:
+            g.position = arg < 0 ? 0 : arg >= size() ? (size() > 0 ? size() - 1 : 0) : arg;
+            return 0;
+        case 122:
+            if (arg == -666) return g.volume;
+            g.volume = arg < 0 ? 0 : arg > 255 ? 255 : arg;
+            return 0;
+        case 124: return size();
+        case 125: return g.position;
+        case 126:
+            if (size() == 0) return 0;
+            return arg == 0 ? 44 : arg == 1 ? 128 : 2;
+        case 136:
+            if (size() == 0 || g.shuffle) return -1;
+            return g.position + 1 < size() ? g.position + 1 : g.repeat ? 0 : -1;
+        case 211: case 212: case 213: case 214:
+            if (number("entry_texts", 1) == 0) return 1;
+            if (arg < 0 || arg >= size()) return 0;
+            if (code == 211 || code == 214) return place_text(code, g.list[arg].path);
+            // An entry whose title the player has not read shows its file's name.
+            return place_text(code, g.list[arg].title.empty()
+                                        ? g.list[arg].path.substr(g.list[arg].path.find_last_of(L'\\') + 1)
+                                        : g.list[arg].title);
+        case 250: return g.shuffle;
+        case 251: return g.repeat;
+        case 252: g.shuffle = arg != 0; return 0;
+        case 253: g.repeat = arg != 0; return 0;
+        case 260: return arg == 1 ? reinterpret_cast<LRESULT>(g_editor) : 0;
+        case 639:
+            if (current() != nullptr && arg >= 0 && arg <= 5) current()->rating = arg;
+            return 0;
+        case 640: return current() != nullptr ? current()->rating : 0;
+        case 658: return g.stop_after ? 0 : 1;  // inverted
+        default: return 1;
+    }
 }
 
 LRESULT answer_request(int code, int arg) {
     append_log("REQ " + std::to_string(code) + " " + std::to_string(arg));
-    std::string source;
-    if (code == 120 && scenario_value("playlist_source", &source) && !source.empty()) {
-        std::string target = g_install_dir;
-        scenario_value("playlist_dir", &target);
-        if (!target.empty() && target.back() != '\\') target += '\\';
-        target += "winamp.m3u";
-        CopyFileA(source.c_str(), target.c_str(), FALSE);
-    }
+    refresh();
     LRESULT text = 0;
-    if (text_answer(code, arg, &text)) return text;
+    if (scenario_text(code, arg, &text)) return text;
     std::string value;
-    if (!scenario_value("request." + std::to_string(code) + "." + std::to_string(arg), &value)) {
-        return 0;
+    if (setting("request." + std::to_string(code) + "." + std::to_string(arg), &value)) {
+        if (code == 120) write_playlists();
+        // Values are 32-bit signed; parse wide so INT_MIN and INT_MAX both come through.
+        const long long parsed = std::strtoll(value.c_str(), nullptr, 10);
+        return static_cast<LRESULT>(static_cast<int>(static_cast<unsigned int>(parsed)));
     }
-    // Values are 32-bit signed; parse wide so INT_MIN and INT_MAX both come through.
-    const long long parsed = std::strtoll(value.c_str(), nullptr, 10);
-    return static_cast<LRESULT>(static_cast<int>(static_cast<unsigned int>(parsed)));
+    const LRESULT answer = state_answer(code, arg);
+    note_state();
+    // Every answer travels as a 32-bit player's does: its 32 bits, sign-extended.
+    return static_cast<LRESULT>(static_cast<int>(answer));
 }
 
-// The payload read as UTF-16 up to its last unit (the zero it should end with).
-void log_copy_data(const COPYDATASTRUCT* copy) {
-    const int units = copy->lpData == nullptr ? 0 : static_cast<int>(copy->cbData / 2);
-    std::string text(static_cast<size_t>(units) * 3 + 1, '\0');
-    const int n = WideCharToMultiByte(CP_UTF8, 0, static_cast<const wchar_t*>(copy->lpData),
-                                      units > 0 ? units - 1 : 0, &text[0],
-                                      static_cast<int>(text.size()), nullptr, nullptr);
-    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    append_log("COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) + " " +
-               std::to_string(copy->cbData) + " " + text);
+void run_command(unsigned int id) {
+    refresh();
+    switch (id) {
+        case 40045:  // resumes a paused track; else plays the entry at the position
+            if (g.play == 3) g.play = 1;
+            else play_position();
+            break;
+        case 40046:
+            if (g.play != 0) g.play = g.play == 1 ? 3 : 1;
+            break;
+        case 40047:
+            g.play = 0;
+            g.play_ms = 0;
+            break;
+        case 40044:
+        case 40048:
+            if (size() == 0) break;
+            g.position = (g.position + (id == 40048 ? 1 : size() - 1)) % size();
+            if (g.play != 0) play_position();
+            break;
+        case 40157:  // acts only while playing
+            if (g.play != 0) g.stop_after = !g.stop_after;
+            break;
+    }
+    note_state();
 }
 
 int scenario_number(const std::string& key) {
-    std::string value;
-    return scenario_value(key, &value) ? std::atoi(value.c_str()) : 0;
+    refresh();
+    return static_cast<int>(number(key, 0));
 }
 
 // A hung player reads no message while the scenario says so.
@@ -227,12 +485,12 @@ void run_modal_loop(DWORD milliseconds) {
     }
 }
 
-void run_command(unsigned int id) {
-    append_log("CMD " + std::to_string(id));
-    const int dialog = scenario_number("dialog." + std::to_string(id));
-    if (dialog <= 0) return;
-    run_modal_loop(static_cast<DWORD>(dialog));
-    append_log("END " + std::to_string(id));
+// The payload read as UTF-16 up to its zero.
+std::wstring copied_text(const void* bytes, size_t units) {
+    const wchar_t* text = static_cast<const wchar_t*>(bytes);
+    size_t n = 0;
+    while (text != nullptr && n < units && text[n] != 0) ++n;
+    return std::wstring(text != nullptr ? text : L"", n);
 }
 
 LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -240,17 +498,34 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
         case WM_USER:
             behave_before_answering();
             return answer_request(static_cast<int>(lparam), static_cast<int>(wparam));
-        case WM_COMMAND:
+        case WM_COMMAND: {
             behave_before_answering();
-            run_command(static_cast<unsigned int>(wparam));
+            const auto id = static_cast<unsigned int>(wparam);
+            append_log("CMD " + std::to_string(id));
+            const int dialog = scenario_number("dialog." + std::to_string(id));
+            if (dialog > 0) {
+                run_modal_loop(static_cast<DWORD>(dialog));
+                append_log("END " + std::to_string(id));
+            }
+            run_command(id);
             return 0;
+        }
         case WM_TIMER:
             hang_while_told();
             return 0;
-        case WM_COPYDATA:
+        case WM_COPYDATA: {
             behave_before_answering();
-            log_copy_data(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+            const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+            // The payload should end in a zero, which the log leaves out.
+            const std::wstring text = copied_text(copy->lpData, copy->cbData / 2);
+            append_log("COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) + " " +
+                       std::to_string(copy->cbData) + " " + narrow(text, CP_UTF8));
+            refresh();
+            if (copy->dwData == 1100 && !text.empty() && !queue_playlist_file(text)) {
+                g.list.push_back({text, L"", 0});
+            }
             return TRUE;
+        }
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;
@@ -260,6 +535,62 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
         default:
             return DefWindowProcW(window, message, wparam, lparam);
     }
+}
+
+// The playlist editor: inserts a file before an index (the current entry stays current)
+// and deletes an entry.
+LRESULT CALLBACK editor_window(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    struct Insert {
+        wchar_t file[260];
+        int index;
+    };
+    if (message == WM_COPYDATA) {
+        behave_before_answering();
+        refresh();
+        const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+        if (copy->dwData != 114 || copy->cbData != sizeof(Insert)) {
+            append_log("PE COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) +
+                       " " + std::to_string(copy->cbData));
+            return 0;
+        }
+        const auto* insert = static_cast<const Insert*>(copy->lpData);
+        const std::wstring file = copied_text(insert->file, 260);
+        append_log("PE INSERT " + std::to_string(insert->index) + " " + narrow(file, CP_UTF8));
+        const int at = insert->index < 0 ? 0 : insert->index > size() ? size() : insert->index;
+        g.list.insert(g.list.begin() + at, Entry{file, L"", 0});
+        if (size() > 1 && at <= g.position) ++g.position;
+        if (g.loaded >= at) ++g.loaded;
+        note_state();
+        return TRUE;
+    }
+    if (message == WM_USER) {
+        behave_before_answering();
+        refresh();
+        if (wparam != 104) {
+            append_log("PE REQ " + std::to_string(static_cast<int>(lparam)) + " " +
+                       std::to_string(static_cast<int>(wparam)));
+            return 0;
+        }
+        const int index = static_cast<int>(lparam);
+        append_log("PE DELETE " + std::to_string(index));
+        if (index < 0 || index >= size()) return 0;
+        g.list.erase(g.list.begin() + index);
+        if (index < g.position || g.position >= size()) g.position = g.position > 0 ? g.position - 1 : 0;
+        if (index < g.loaded) --g.loaded;
+        note_state();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND make_window(const wchar_t* name, WNDPROC procedure, const wchar_t* title) {
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = name;
+    if (RegisterClassW(&window_class) == 0) return nullptr;
+    return CreateWindowExW(0, name, title, WS_OVERLAPPEDWINDOW, 0, 0, 275, 116, nullptr, nullptr,
+                           window_class.hInstance, nullptr);
 }
 
 }  // namespace
@@ -280,23 +611,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // A Unicode window, as today's player has: its caption holds any character, also
+    // Unicode windows, as today's player has: its caption holds any character, also
     // those the ANSI code page lacks.
-    const wchar_t* const kClass = L"Winamp v1.x";
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = player_window;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = kClass;
-    if (RegisterClassW(&window_class) == 0) {
-        std::fprintf(stderr, "fake_player: RegisterClassW failed, error %lu\n", GetLastError());
-        return 1;
-    }
-    wchar_t wide_title[512] = {};
-    MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, wide_title, 511);
-    HWND window = CreateWindowExW(0, kClass, wide_title, WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
-                                  nullptr, nullptr, window_class.hInstance, nullptr);
-    if (window == nullptr) {
-        std::fprintf(stderr, "fake_player: CreateWindowExW failed, error %lu\n", GetLastError());
+    g_editor = make_window(L"Winamp PE", editor_window, L"Winamp Playlist Editor");
+    HWND window = make_window(L"Winamp v1.x", player_window, widen(title, CP_ACP).c_str());
+    if (window == nullptr || g_editor == nullptr) {
+        std::fprintf(stderr, "fake_player: no window, error %lu\n", GetLastError());
         return 1;
     }
 

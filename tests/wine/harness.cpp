@@ -161,7 +161,9 @@ void stop_player(Player& player) {
 }
 
 void set_scenario(const Player& player, const std::string& text) {
-    write_file(player.scenario, text);
+    // Each scenario written is new to the player, which then starts afresh from it.
+    static unsigned written = 0;
+    write_file(player.scenario, text + "\n# scenario " + std::to_string(++written) + "\n");
 }
 
 void clear_log(const Player& player) { write_file(player.log, ""); }
@@ -211,7 +213,10 @@ PlayerCall call_with_player(const std::string& export_name, const std::string& s
 
 namespace {
 
+// The player's installer is a 32-bit program: its entry stands in the registry's 32-bit
+// view, which 64-bit programs reach only by asking for it.
 bool with_uninstall_key(REGSAM access, bool create, HKEY* key) {
+    access |= KEY_WOW64_32KEY;
     if (create) {
         return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, access,
                                nullptr, key, nullptr) == ERROR_SUCCESS;
@@ -242,7 +247,10 @@ void delete_uninstall_value() {
 }
 
 void delete_uninstall_key() {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // The 64-bit view too, where an earlier run may have left an entry.
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, view, 0);
+    }
 }
 
 bool set_default_uninstall_entry() {
@@ -258,6 +266,7 @@ public:
     void SetUp() override {
         make_dirs(kWorkDir);
         make_dirs(kInstallDir);
+        delete_uninstall_key();
         ASSERT_TRUE(set_default_uninstall_entry()) << "cannot write the uninstall entry";
     }
     void TearDown() override {

@@ -142,6 +142,16 @@ struct LaunchCase {
 };
 
 TEST_F(InstallDir, StartRunsWinampExeByItsFullQuotedPath) {
+#if defined(_WIN64)
+    // The entry stands in the 32-bit view alone, as the player's 32-bit installer leaves
+    // it on 64-bit Windows: a 64-bit DLL must look there.
+    HKEY own = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp", 0,
+                            KEY_READ | KEY_WOW64_64KEY, &own),
+              ERROR_SUCCESS);
+    if (own != nullptr) RegCloseKey(own);
+#endif
     const LaunchCase kLaunches[] = {
         {"Program Files", "\"C:\\Program Files\\Winamp\\uninstwa.exe\"",
          "C:\\PROGRAM FILES\\WINAMP\\",

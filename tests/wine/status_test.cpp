@@ -40,7 +40,7 @@ const StatusCase kStatusCases[] = {
     {"zel_winamp_playlist_pos", 125, 0, "4", "5"},
     {"zel_winamp_playlist_pos", 125, 0, "2147483647", "-2147483648"},
     {"zel_winamp_playlist_pos", 125, 0, "-2147483648", "-2147483647"},
-    {"zel_winamp_track_samplerate", 126, 0, "44100", "44100"},
+    {"zel_winamp_track_samplerate", 126, 0, "44", "44"},  // kHz, as the player counts
     {"zel_winamp_track_samplerate", 126, 0, "-1", "-1"},
     {"zel_winamp_track_bitrate", 126, 1, "128", "128"},
     {"zel_winamp_track_bitrate", 126, 1, "-2147483648", "-2147483648"},

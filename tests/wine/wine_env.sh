@@ -103,7 +103,7 @@ wine_run() { wine "$@" | tr -d '\r'; }
 # Points the player's uninstall entry at a directory (Windows path, trailing backslash).
 set_install_dir() {
     wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Winamp' \
-        /v UninstallString /d "\"${1}uninstall.exe\"" /f >/dev/null 2>&1
+        /v UninstallString /d "\"${1}uninstall.exe\"" /reg:32 /f >/dev/null 2>&1
 }
 
 PLAYER_PID=
