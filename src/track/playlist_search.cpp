@@ -471,10 +471,8 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
     bool first = true;
     while (Fill(s)) {
         if (first) {
-            // The anchor is chosen by how often bytes stand in the first block.
-            std::uint32_t byteCounts[256] = {};
-            for (std::size_t i = 0; i < s.end; ++i) ++byteCounts[s.room->block[i]];
-            s.anchor = ChooseSearchAnchor(words, text, byteCounts, s.room->anchor);
+            // The anchor is chosen by how often its bytes stand in the first block.
+            s.anchor = ChooseSearchAnchor(words, text, s.room->block, s.end, s.room->anchor);
             ClassifyBytes(s.anchor, classes);
             first = false;
         }

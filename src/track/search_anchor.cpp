@@ -11,10 +11,10 @@ namespace {
 constexpr unsigned char kTooManySpellings = kMostSpellings + 1;
 
 // Characters no anchor stands on: surrogates (a character past U+FFFF folds as a pair of
-// them), and what decoders put for bytes they cannot read ("?", U+FFFD), which no
-// spelling's bytes show.
-bool MayAnchor(char16_t c) {
-    return (c < 0xD800 || c > 0xDFFF) && c != u'?' && c != 0xFFFD;
+// them), and what a decoder puts for bytes it cannot read (U+FFFD; a code page's
+// conversion may put "?"), which no spelling's bytes show.
+bool MayAnchor(char16_t c, PlaylistText text) {
+    return (c < 0xD800 || c > 0xDFFF) && c != 0xFFFD && (text == PlaylistText::Utf8 || c != u'?');
 }
 
 bool Wanted(const AnchorRoom& room, char16_t c) {
@@ -82,6 +82,43 @@ bool MakeByteSet(const unsigned char* bytes, std::size_t count, ByteSet* set) {
     return true;
 }
 
+// The anchors with the lowest estimates, in order.
+constexpr std::size_t kShortListed = 8;
+struct ShortList {
+    SearchAnchor anchor[kShortListed];
+    std::uint64_t estimate[kShortListed];
+    std::size_t count = 0;
+};
+
+void Offer(ShortList& list, const SearchAnchor& anchor, std::uint64_t estimate) {
+    std::size_t at = list.count;
+    while (at > 0 && list.estimate[at - 1] > estimate) --at;
+    if (at == kShortListed) return;
+    if (list.count < kShortListed) ++list.count;
+    for (std::size_t i = list.count - 1; i > at; --i) {
+        list.anchor[i] = list.anchor[i - 1];
+        list.estimate[i] = list.estimate[i - 1];
+    }
+    list.anchor[at] = anchor;
+    list.estimate[at] = estimate;
+}
+
+// How often the anchor stands in the sample.
+std::uint64_t HitsInSample(const SearchAnchor& anchor, const unsigned char* sample, std::size_t size) {
+    bool before[256], at[256];
+    for (unsigned b = 0; b < 256; ++b) {
+        before[b] = InByteSet(anchor.before, static_cast<unsigned char>(b));
+        at[b] = InByteSet(anchor.at, static_cast<unsigned char>(b));
+    }
+    std::uint64_t hits = 0;
+    bool afterBefore = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (afterBefore && at[sample[i]]) ++hits;
+        afterBefore = before[sample[i]];
+    }
+    return hits;
+}
+
 std::uint64_t CountIn(const ByteSet& set, const std::uint32_t (&byteCounts)[256]) {
     std::uint64_t count = 0;
     for (unsigned byte = 0; byte < 256; ++byte) {
@@ -118,13 +155,16 @@ void DescribeCharacters(AnchorRoom& room, std::size_t count, PlaylistText text,
 }  // namespace
 
 SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
-                                const std::uint32_t (&byteCounts)[256], AnchorRoom& room) {
+                                const unsigned char* sample, std::size_t size, AnchorRoom& room) {
+    std::uint32_t byteCounts[256] = {};
+    for (std::size_t i = 0; i < size; ++i) ++byteCounts[sample[i]];
+
     // The characters of the words, in order.
     for (std::uint64_t& bits : room.wanted) bits = 0;
     for (std::size_t w = 0; w < words.count; ++w) {
         for (std::size_t i = 0; i < words.length[w]; ++i) {
             const char16_t c = words.units[words.start[w] + i];
-            if (MayAnchor(c)) room.wanted[c >> 6] |= std::uint64_t{1} << (c & 63);
+            if (MayAnchor(c, text)) room.wanted[c >> 6] |= std::uint64_t{1} << (c & 63);
         }
     }
     std::size_t count = 0;
@@ -149,11 +189,9 @@ SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
         room.scratch, sizeof room.scratch / sizeof room.scratch[0]);
     DescribeCharacters(room, count, text, byteCounts);
 
-    // The pair whose bytes stand least often together, if they stood apart at random.
-    std::uint64_t sample = 1;
-    for (std::uint32_t n : byteCounts) sample += n;
-    SearchAnchor best = {kEveryByte, kEveryByte};
-    std::uint64_t bestCost = ~std::uint64_t{0};
+    // The pairs whose bytes would stand together least often if they stood apart at random
+    // (a word of one character: its first bytes, wherever they stand)...
+    ShortList list;
     for (std::size_t w = 0; w < words.count; ++w) {
         const char16_t* word = words.units + words.start[w];
         const std::size_t length = words.length[w];
@@ -161,20 +199,24 @@ SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
             const std::ptrdiff_t at = IndexOf(room, count, word[i]);
             if (at < 0 || !room.usable[at]) continue;
             if (length == 1) {
-                if (room.firstCount[at] * sample < bestCost) {
-                    bestCost = room.firstCount[at] * sample;
-                    best = {kEveryByte, room.first[at]};
-                }
+                Offer(list, {kEveryByte, room.first[at]}, room.firstCount[at] * (size + 1));
                 continue;
             }
             if (i == 0) continue;
             const std::ptrdiff_t before = IndexOf(room, count, word[i - 1]);
             if (before < 0 || !room.usable[before]) continue;
-            const std::uint64_t cost = room.lastCount[before] * room.firstCount[at];
-            if (cost < bestCost) {
-                bestCost = cost;
-                best = {room.last[before], room.first[at]};
-            }
+            Offer(list, {room.last[before], room.first[at]}, room.lastCount[before] * room.firstCount[at]);
+        }
+    }
+    // ... and of those the one that stands least often in the sample: bytes of one script
+    // stand together far more often than at random.
+    SearchAnchor best = {kEveryByte, kEveryByte};
+    std::uint64_t fewest = ~std::uint64_t{0};
+    for (std::size_t i = 0; i < list.count; ++i) {
+        const std::uint64_t hits = HitsInSample(list.anchor[i], sample, size);
+        if (hits < fewest) {
+            fewest = hits;
+            best = list.anchor[i];
         }
     }
     return best;

@@ -1,8 +1,8 @@
 // The bytes a playlist search looks for first. Decoding and folding every line would cost
 // far more than reading the file, so the scan looks at raw bytes for two that stand side
 // by side in any spelling of one word (its anchor), and decodes only the entries where
-// they stand. Which two: the pair of adjacent characters, in any word, whose bytes the
-// start of the file shows to be the rarest.
+// they stand. Which two: of the pairs of adjacent characters in the words, the one whose
+// bytes stand together least often in the start of the file.
 //
 // For adjacent characters a and b of a folded word, the text holds, where the word stands,
 // some character that folds to a followed by one that folds to b: so the last byte of one
@@ -68,9 +68,9 @@ struct AnchorRoom {
     char16_t scratch[4096];
 };
 
-// Chooses the anchor for files in the given encoding, from how often each byte stands in
-// a sample of the file (counts of byte values).
+// Chooses the anchor for files in the given encoding, by how often its bytes stand in a
+// sample of the file (its first block).
 SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
-                                const std::uint32_t (&byteCounts)[256], AnchorRoom& room);
+                                const unsigned char* sample, std::size_t size, AnchorRoom& room);
 
 }  // namespace zel
