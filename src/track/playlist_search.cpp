@@ -66,6 +66,18 @@ struct Line {
     bool entry = false;  // else a comment
 };
 
+// What the scan carries from one chunk to the next, held in registers while it scans a
+// block.
+struct ChunkCarry {
+    std::uint64_t lineCarry = 1;     // the first byte above blank starts a line
+    std::uint64_t anchorCarry = 0;   // the byte before the chunk is in the anchor's first set
+    std::uint32_t entriesBefore = 0;  // entries that start before the chunk
+    StartsSeen recent, older;
+    // A comment line holds the anchor: if the next line is an entry, it is tried with this
+    // line as its title (Scan::pendingTitle, Scan::pendingEntry).
+    bool pending = false;
+};
+
 struct Scan {
     platform::FileHandle file = nullptr;
     PlaylistText text = PlaylistText::Ansi;
@@ -76,13 +88,7 @@ struct Scan {
     std::size_t capacity = 0;        // bytes read at a time
     std::uint64_t blockOffset = 0;   // where in the file the block's first byte stands
     std::size_t end = 0;             // bytes in the block
-    std::uint64_t lineCarry = 1;     // the first byte above blank starts a line
-    std::uint64_t anchorCarry = 0;   // the byte before the chunk is in the anchor's first set
-    std::uint32_t entriesBefore = 0;  // entries that start before the chunk
-    StartsSeen recent, older;
-    // A comment line holds the anchor: if the next line is an entry, it is tried with this
-    // line as its title.
-    bool pending = false;
+    ChunkCarry carry;
     std::uint64_t pendingTitle = 0;
     std::uint32_t pendingEntry = 0;
     std::uint32_t lastTried = 0;  // entries are tried once each, in order
@@ -184,18 +190,23 @@ Line LastStart(const StartsSeen& seen, bool second) {
 
 // The comment line with an anchor is followed by a line that starts at `offset`.
 void ResolvePending(Scan& s, std::uint64_t offset, bool entry) {
-    s.pending = false;
     if (entry && s.pendingEntry > s.lastTried) TryEntry(s, {true, s.pendingTitle, false}, offset, s.pendingEntry);
 }
 
+constexpr unsigned kStillPending = 1;  // a comment line with an anchor runs past the chunk
+constexpr unsigned kDone = 2;          // enough matches, or a read failed
+
 // Tries the entries the chunk's candidates belong to: the entry whose line holds one, or
 // the entry right after the comment line that holds one.
-__attribute__((noinline)) void HandleCandidates(Scan& s, std::uint64_t base, const ChunkMasks& m) {
+__attribute__((noinline)) unsigned HandleCandidates(Scan& s, const ChunkCarry& c, std::uint64_t base,
+                                                    const ChunkMasks& m) {
     std::uint64_t candidates = m.candidates;
-    if (s.pending) {
+    bool pending = c.pending;
+    if (pending) {
         // Up to the next line start, the chunk lies in the pending comment line.
-        if (m.starts == 0) return;
+        if (m.starts == 0) return kStillPending;
         const unsigned next = LowestBit(m.starts);
+        pending = false;
         ResolvePending(s, base + next, ((m.entries >> next) & 1) != 0);
         candidates &= ~((std::uint64_t{1} << next) - 1);
     }
@@ -207,62 +218,69 @@ __attribute__((noinline)) void HandleCandidates(Scan& s, std::uint64_t base, con
         Line line = LastStart(here, false);
         Line before = LastStart(here, true);
         if (!line.known) {
-            line = LastStart(s.recent, false);
-            before = LastStart(s.recent, true);
-            if (!before.known) before = LastStart(s.older, false);
+            line = LastStart(c.recent, false);
+            before = LastStart(c.recent, true);
+            if (!before.known) before = LastStart(c.older, false);
         } else if (!before.known) {
-            before = LastStart(s.recent, false);
+            before = LastStart(c.recent, false);
         }
-        const std::uint32_t entriesUpTo = s.entriesBefore + BitCount(m.entries & upTo);
+        const std::uint32_t entriesUpTo = c.entriesBefore + BitCount(m.entries & upTo);
         const std::uint64_t startsAfter = m.starts & ~upTo;
         if (line.known && line.entry) {
             if (entriesUpTo > s.lastTried) TryEntry(s, before, line.offset, entriesUpTo);
         } else if (line.known) {
-            s.pending = true;
+            pending = true;
             s.pendingTitle = line.offset;
             s.pendingEntry = entriesUpTo + 1;
             if (startsAfter != 0) {
                 const unsigned next = LowestBit(startsAfter);
+                pending = false;
                 ResolvePending(s, base + next, ((m.entries >> next) & 1) != 0);
             }
         }
         // The line's other candidates add nothing: go on from the next line.
         candidates = startsAfter == 0 ? 0 : candidates & ~((std::uint64_t{1} << LowestBit(startsAfter)) - 1);
     }
+    return (pending ? kStillPending : 0) |
+           (s.matches->count == kMostMatches || s.failed ? kDone : 0);
 }
 
 // Takes a chunk's byte masks (`real` of its bytes from the file, the rest blank padding)
 // into the scan; false once the scan is done (Ctrl-Z, enough matches, a failed read).
 // kCountInstruction: count bits with the processor's popcnt (only where it has one).
 template <bool kCountInstruction>
-__attribute__((always_inline)) inline bool AdvanceChunk(Scan& s, std::uint64_t base, const ByteMasks& raw,
-                                                        std::size_t real) {
+__attribute__((always_inline)) inline bool AdvanceChunk(Scan& s, ChunkCarry& c, std::uint64_t base,
+                                                        const ByteMasks& raw, std::size_t real) {
     // Adding the carriage returns to the blank bytes carries out of each one through the
     // blank run it stands in, onto the first byte of the next line (as line_reader.cpp
     // counts entries).
     const std::uint64_t blank = ~raw.above;
     std::uint64_t partial = 0, sum = 0;
     const bool runOut = __builtin_add_overflow(blank, raw.lineEnds, &partial);
-    const bool carryOut = __builtin_add_overflow(partial, s.lineCarry, &sum);
-    s.lineCarry = runOut || carryOut;
+    const bool carryOut = __builtin_add_overflow(partial, c.lineCarry, &sum);
+    c.lineCarry = runOut || carryOut;
     std::uint64_t live = ~std::uint64_t{0};
     if (raw.stops != 0) live = (raw.stops & (0 - raw.stops)) - 1;  // before the first Ctrl-Z
     ChunkMasks m;
     m.starts = sum & raw.above & live;
     m.entries = m.starts & ~raw.comments;
-    m.candidates = raw.at & ((raw.before << 1) | s.anchorCarry) & raw.above & live;
-    s.anchorCarry = (raw.before >> (real - 1)) & 1;
-    if (m.candidates != 0 || s.pending) HandleCandidates(s, base, m);
+    m.candidates = raw.at & ((raw.before << 1) | c.anchorCarry) & raw.above & live;
+    c.anchorCarry = (raw.before >> (real - 1)) & 1;
+    if (m.candidates != 0 || c.pending) {
+        const unsigned flags = HandleCandidates(s, c, base, m);
+        c.pending = (flags & kStillPending) != 0;
+        if ((flags & kDone) != 0) return false;
+    }
     if constexpr (kCountInstruction) {
-        s.entriesBefore += static_cast<std::uint32_t>(__builtin_popcountll(m.entries));
+        c.entriesBefore += static_cast<std::uint32_t>(__builtin_popcountll(m.entries));
     } else {
-        s.entriesBefore += BitCount(m.entries);
+        c.entriesBefore += BitCount(m.entries);
     }
     if (m.starts != 0) {
-        s.older = s.recent;
-        s.recent = {base, m.starts, m.entries};
+        c.older = c.recent;
+        c.recent = {base, m.starts, m.entries};
     }
-    return raw.stops == 0 && s.matches->count < kMostMatches && !s.failed;
+    return raw.stops == 0;
 }
 
 // The chunk at p in the block, or, for the block's last bytes short of a chunk, a copy of
@@ -293,7 +311,9 @@ void ClassifyBytes(const SearchAnchor& anchor, unsigned char (&classes)[256]) {
 // The block's chunks, a byte at a time through a table: for processors without SSE2.
 bool ScanBlockPortable(Scan& s, const unsigned char (&classes)[256]) {
     unsigned char tail[kChunk];
-    for (std::size_t p = 0; p < s.end; p += kChunk) {
+    ChunkCarry c = s.carry;
+    bool more = true;
+    for (std::size_t p = 0; more && p < s.end; p += kChunk) {
         std::size_t real = 0;
         const unsigned char* chunk = ChunkAt(s, p, tail, &real);
         ByteMasks m;
@@ -307,9 +327,10 @@ bool ScanBlockPortable(Scan& s, const unsigned char (&classes)[256]) {
             if (c & kBefore) m.before |= bit;
             if (c & kAt) m.at |= bit;
         }
-        if (!AdvanceChunk<false>(s, s.blockOffset + p, m, real)) return false;
+        more = AdvanceChunk<false>(s, c, s.blockOffset + p, m, real);
     }
-    return true;
+    s.carry = c;
+    return more;
 }
 
 #if defined(__i386__) || defined(__x86_64__)
@@ -359,7 +380,9 @@ inline bool ScanBlockByVectors(Scan& s) {
     const VectorSet before = ToVector(s.anchor.before);
     const VectorSet at = ToVector(s.anchor.at);
     alignas(16) unsigned char tail[kChunk];
-    for (std::size_t p = 0; p < s.end; p += kChunk) {
+    ChunkCarry c = s.carry;
+    bool more = true;
+    for (std::size_t p = 0; more && p < s.end; p += kChunk) {
         std::size_t real = 0;
         const unsigned char* chunk = ChunkAt(s, p, tail, &real);
         __m128i v[4], t[4];
@@ -379,13 +402,22 @@ inline bool ScanBlockByVectors(Scan& s) {
         if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
             m.stops = Mask64(e0, e1, e2, e3);
         }
-        m.before = Mask64(InSet<kOneProbe>(v[0], before), InSet<kOneProbe>(v[1], before),
-                          InSet<kOneProbe>(v[2], before), InSet<kOneProbe>(v[3], before));
-        m.at = Mask64(InSet<kOneProbe>(v[0], at), InSet<kOneProbe>(v[1], at),
-                      InSet<kOneProbe>(v[2], at), InSet<kOneProbe>(v[3], at));
-        if (!AdvanceChunk<kCountInstruction>(s, s.blockOffset + p, m, real)) return false;
+        // Most chunks lack the bytes of one of the anchor's sets: their masks are not made.
+        __m128i b[4], a[4];
+        for (int i = 0; i < 4; ++i) {
+            b[i] = InSet<kOneProbe>(v[i], before);
+            a[i] = InSet<kOneProbe>(v[i], at);
+        }
+        const bool anyBefore =
+            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(b[0], b[1]), _mm_or_si128(b[2], b[3]))) != 0;
+        const bool anyAt =
+            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a[0], a[1]), _mm_or_si128(a[2], a[3]))) != 0;
+        if (anyBefore) m.before = Mask64(b[0], b[1], b[2], b[3]);
+        if (anyAt && (anyBefore || c.anchorCarry != 0)) m.at = Mask64(a[0], a[1], a[2], a[3]);
+        more = AdvanceChunk<kCountInstruction>(s, c, s.blockOffset + p, m, real);
     }
-    return true;
+    s.carry = c;
+    return more;
 }
 
 // The client's thread may arrive with a stack aligned to four bytes only, so these realign
