@@ -3,6 +3,17 @@
 add_library(zel_logic STATIC ${ZEL_LOGIC_SOURCES} src/platform/platform_sim.cpp)
 target_include_directories(zel_logic PUBLIC src)
 
+# The logic and its tests run under AddressSanitizer and UndefinedBehaviorSanitizer, so
+# that a read past a buffer, a freed object used, a leak or an overflowing shift fails the
+# suite instead of passing by luck. Undefined behaviour stops the run at once.
+option(ZEL_SANITIZE "build the native logic and unit tests with ASan and UBSan" ON)
+if(ZEL_SANITIZE)
+  set(ZEL_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+      -fno-omit-frame-pointer)
+  target_compile_options(zel_logic PUBLIC ${ZEL_SANITIZER_FLAGS})
+  target_link_options(zel_logic PUBLIC ${ZEL_SANITIZER_FLAGS})
+endif()
+
 find_package(GTest REQUIRED)
 enable_testing()
 

@@ -5,29 +5,52 @@
 namespace zel {
 namespace {
 
-// One call at a time runs, on the client's thread; this is reset at the start of each.
+// Calls run on the client's thread, one at a time or nested in one another's waits;
+// this is reset when a call begins with none under way.
 struct Allowance {
-    std::uint32_t startedAt;
+    std::uint32_t calls;          // calls under way: more than one while a nested call runs
+    std::uint32_t spentMs;        // waiting done by the sends that have ended
+    std::uint32_t openWaits;      // sends under way, nested in one another
+    std::uint32_t waitStartedAt;  // the tick count when the outermost of them began
     bool givenUp;
 };
-Allowance theCall = {0, false};
+Allowance theCalls = {0, 0, 0, 0, false};
+
+// Waiting spent so far, the open send's included, at most the whole allowance.
+std::uint32_t Spent() {
+    std::uint64_t spent = theCalls.spentMs;
+    // Unsigned difference: right across the tick count's wrap-around.
+    if (theCalls.openWaits != 0) spent += platform::TickMilliseconds() - theCalls.waitStartedAt;
+    return spent >= kCallAllowanceMs ? kCallAllowanceMs : static_cast<std::uint32_t>(spent);
+}
 
 }  // namespace
 
 void BeginCall() {
-    theCall.startedAt = platform::TickMilliseconds();
-    theCall.givenUp = false;
+    if (theCalls.calls == 0) theCalls = Allowance{0, 0, 0, 0, false};
+    ++theCalls.calls;
+}
+
+void EndCall() {
+    if (theCalls.calls != 0) --theCalls.calls;
 }
 
 std::uint32_t CallAllowanceLeft() {
-    if (theCall.givenUp) return 0;
-    // Unsigned difference: right across the tick count's wrap-around.
-    const std::uint32_t spent = platform::TickMilliseconds() - theCall.startedAt;
-    return spent >= kCallAllowanceMs ? 0 : kCallAllowanceMs - spent;
+    return theCalls.givenUp ? 0 : kCallAllowanceMs - Spent();
+}
+
+void BeginWait() {
+    if (theCalls.openWaits++ == 0) theCalls.waitStartedAt = platform::TickMilliseconds();
+}
+
+void EndWait() {
+    if (theCalls.openWaits == 0) return;
+    const std::uint32_t spent = Spent();
+    if (--theCalls.openWaits == 0) theCalls.spentMs = spent;
 }
 
 void GiveUpWaiting() {
-    theCall.givenUp = true;
+    theCalls.givenUp = true;
 }
 
 }  // namespace zel

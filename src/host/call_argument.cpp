@@ -13,8 +13,6 @@ constexpr std::int32_t kMaxClockSeconds = kMaxInt32 / 1000;
 
 bool IsBlank(char16_t c) { return c <= u' '; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsSlash(char16_t c) { return c == u'\\' || c == u'/'; }
 char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
 // Digits from text[*at] on, at least one and at most maxDigits (0: any number), into a
@@ -51,39 +49,6 @@ bool Equals(const CallArgument& argument, const char* word) {
         }
     }
     return i == argument.length;
-}
-
-// "scheme://" with a scheme of two or more characters, so that "C://x" stays a drive path.
-bool IsUrl(const char16_t* text, std::size_t length) {
-    std::size_t i = 0;
-    if (length == 0 || !IsLetter(text[0])) return false;
-    while (i < length && (IsLetter(text[i]) || IsDigit(text[i]) || text[i] == u'+' ||
-                          text[i] == u'-' || text[i] == u'.')) {
-        ++i;
-    }
-    return i >= 2 && length - i > 3 && text[i] == u':' && text[i + 1] == u'/' &&
-           text[i + 2] == u'/';
-}
-
-bool IsFullLocalPath(const char16_t* text, std::size_t length) {
-    const bool drive = length >= 3 && IsLetter(text[0]) && text[1] == u':' && IsSlash(text[2]);
-    const bool share = length >= 3 && IsSlash(text[0]) && IsSlash(text[1]) && !IsSlash(text[2]);
-    return drive || share;
-}
-
-// Characters no file name holds, which a directory search would take as wildcards.
-bool HoldsWildcards(const char16_t* text, std::size_t length) {
-    // "\\?\" in front asks the system to take the path as it stands.
-    const std::size_t from =
-        length >= 4 && IsSlash(text[0]) && IsSlash(text[1]) && text[2] == u'?' && IsSlash(text[3])
-            ? 4 : 0;
-    for (std::size_t i = from; i < length; ++i) {
-        const char16_t c = text[i];
-        if (c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|') {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace
@@ -162,21 +127,6 @@ bool ParseSwitch(const CallArgument& argument, bool* on) {
         return true;
     }
     return false;
-}
-
-PathKind ClassifyPath(const CallArgument& argument) {
-    if (!argument.decoded) return PathKind::Relative;
-    const char16_t* text = argument.text;
-    const std::size_t length = argument.length;
-    // Control characters belong in no path and no address.
-    for (std::size_t i = 0; i < length; ++i) {
-        if (text[i] < u' ' || text[i] == 0x7F) return PathKind::Relative;
-    }
-    if (IsUrl(text, length)) return PathKind::Url;
-    if (!IsFullLocalPath(text, length)) return PathKind::Relative;
-    if (length >= platform::kMaxPath || HoldsWildcards(text, length)) return PathKind::Missing;
-    const platform::SearchResult found = platform::SearchFirstFile(text);
-    return found.found && !found.isDirectory ? PathKind::Local : PathKind::Missing;
 }
 
 int AnswerError(char* data, const char* reason) {

@@ -1,8 +1,9 @@
 // The argument a script passes to a command: the text in the client's data buffer. It is
 // untrusted (often typed by someone in a channel), so it is read bounded by the buffer's
 // size, decoded strictly from the client's encoding, trimmed of blanks at both ends, and
-// then parsed into exactly one kind of value. What does not parse is answered with a
-// text that begins "ERR " and says what was wrong; the command then sends nothing.
+// then parsed into exactly one kind of value (a file or a stream: path_argument.h). What
+// does not parse is answered with a text that begins "ERR " and says what was wrong; the
+// command then sends nothing.
 #pragma once
 
 #include <cstddef>
@@ -43,16 +44,6 @@ bool ParseClockTime(const CallArgument& argument, Change* change, std::int32_t* 
 
 // "on" or "off" in any case, or "1" or "0".
 bool ParseSwitch(const CallArgument& argument, bool* on);
-
-enum class PathKind {
-    Relative,  // not a full path: no drive, no UNC share, no scheme
-    Local,     // a full path (drive or UNC) that names an existing file
-    Missing,   // a full path that names no file (or a directory, or holds wildcards)
-    Url,       // scheme://..., not checked
-};
-
-// What a path argument names. A local path is looked up with a directory search.
-PathKind ClassifyPath(const CallArgument& argument);
 
 // Answers "ERR " followed by the reason. Returns the command's result.
 int AnswerError(char* data, const char* reason);

@@ -13,15 +13,17 @@
 
 // A command export: six 32-bit arguments, of which only the data buffer is used; the
 // callee pops them. The client's main window, active window, second buffer, show flag
-// and no-pause flag are accepted and ignored. Every command starts its call's allowance
-// of waiting here, then runs the body that follows the macro.
+// and no-pause flag are accepted and ignored. The frame marks where each command's call
+// begins and ends, for its allowance of waiting, around the body that follows the macro.
 #define ZEL_HOST_COMMAND_SIGNATURE(name) \
     extern "C" int ZEL_STDCALL name(void*, void*, char* data, char*, int, int)
 #define ZEL_HOST_COMMAND(name)                                                     \
     static int name##_body(char* data);                                            \
     ZEL_HOST_COMMAND_SIGNATURE(name) {                                             \
         zel::BeginCall();                                                          \
-        return name##_body(data);                                                  \
+        const int result = name##_body(data);                                      \
+        zel::EndCall();                                                            \
+        return result;                                                             \
     }                                                                              \
     static int name##_body([[maybe_unused]] char* data)
 

@@ -42,6 +42,8 @@ struct Desktop {
     std::vector<std::string> copyData;
     std::vector<std::uint32_t> sendWaits;
     std::uint32_t clock = 0;
+    std::uint32_t fileSearchMs = 0;
+    int fileSearches = 0;
     std::map<std::string, std::map<std::string, Value>> registry;
     std::map<std::string, std::map<std::string, Value>> registry32;  // the 32-bit view only
     std::vector<std::uint32_t> keyRights;
@@ -127,6 +129,8 @@ void SetHung(int window, bool hung) {
     TheDesktop().windows.at(static_cast<std::size_t>(window)).hung = hung;
 }
 void AdvanceClock(std::uint32_t milliseconds) { TheDesktop().clock += milliseconds; }
+void SetFileSearchTime(std::uint32_t milliseconds) { TheDesktop().fileSearchMs = milliseconds; }
+int FileSearches() { return TheDesktop().fileSearches; }
 const std::vector<std::uint32_t>& SendWaits() { return TheDesktop().sendWaits; }
 
 void SetRegistryValue(const std::string& key, const std::string& name, std::uint32_t type,
@@ -251,10 +255,18 @@ bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t tim
         desktop.clock += timeoutMs;
         return false;
     }
+    const std::uint32_t start = desktop.clock;
     desktop.clock += target.answerMs;
     if (message.message == sim::kMessageUser && target.onRequest) {
-        *result = target.onRequest(static_cast<std::int32_t>(message.lParam),
-                                   static_cast<std::int32_t>(message.wParam));
+        // Called on a copy: the handler may make a call of its own, which sends again.
+        const sim::RequestHandler onRequest = target.onRequest;
+        *result = onRequest(static_cast<std::int32_t>(message.lParam),
+                            static_cast<std::int32_t>(message.wParam));
+    }
+    // What a nested call took passed within this wait; past the wait, it ran out.
+    if (desktop.clock - start > timeoutMs) {
+        *result = 0;
+        return false;
     }
     return true;
 }
@@ -449,10 +461,17 @@ void CloseProcess(ProcessHandle) { --TheDesktop().openProcesses; }
 
 namespace {
 // The file calls take a path whole up to kLongestFilePath characters, as on Windows.
+// "Z:\..." names the POSIX path from the root, as Wine's drive Z: does.
 std::string FilePath(const char16_t* widePath) {
     std::size_t length = 0;
     while (widePath[length] != 0) ++length;
-    return length <= kLongestFilePath ? sim::PosixPath(widePath) : std::string();
+    if (length > kLongestFilePath) return std::string();
+    std::string path = sim::PosixPath(widePath);
+    if (path.compare(0, 3, "Z:\\") == 0) {
+        path.erase(0, 2);
+        std::replace(path.begin(), path.end(), '\\', '/');
+    }
+    return path;
 }
 }  // namespace
 
@@ -503,6 +522,8 @@ void CloseFile(FileHandle file) {
 
 SearchResult SearchFirstFile(const char16_t* widePath) {
     SearchResult result;
+    ++TheDesktop().fileSearches;
+    TheDesktop().clock += TheDesktop().fileSearchMs;
     const std::string posix = FilePath(widePath);
     const char* path = posix.c_str();
     struct stat info;

@@ -18,7 +18,9 @@ struct Message {
     std::intptr_t lParam;
 };
 
-// Answers a request message (lParam: code, wParam: argument).
+// Answers a request message (lParam: code, wParam: argument). It may make a call of its
+// own, as a script that the client runs while a call waits does: the time that call takes
+// passes within the wait, and a wait it outlasts has run out.
 using RequestHandler = std::function<std::int32_t(std::int32_t code, std::int32_t argument)>;
 
 // Adds a top-level window; the first added is the one a class lookup finds first.
@@ -85,7 +87,13 @@ int HeapBlocks();
 // Sharing asked for by every file opened, in order (true: writing shared too).
 const std::vector<bool>& FileOpenShareWrite();
 
-// A POSIX path (UTF-8) as the UTF-16 path the file calls take, and back.
+// Each directory search takes this long on the simulated clock (a sleeping disk); the
+// number of searches made since the last reset.
+void SetFileSearchTime(std::uint32_t milliseconds);
+int FileSearches();
+
+// A POSIX path (UTF-8) as the UTF-16 path the file calls take, and back. The file calls
+// also take "Z:\" followed by a POSIX path from the root, with backslashes, as Wine does.
 std::u16string WidePath(const std::string& path);
 std::string PosixPath(const char16_t* path);
 

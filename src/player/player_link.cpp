@@ -15,7 +15,10 @@ std::int32_t SendWithinAllowance(platform::WindowHandle window, Send send) {
     const std::uint32_t left = CallAllowanceLeft();
     if (window == nullptr || left == 0) return 0;
     std::int32_t result = 0;
-    if (!send(window, left, &result)) {
+    BeginWait();
+    const bool answered = send(window, left, &result);
+    EndWait();
+    if (!answered) {
         GiveUpWaiting();
         return 0;
     }

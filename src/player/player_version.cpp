@@ -38,7 +38,7 @@ std::int32_t PlayerVersion() {
 
 ZEL_HOST_COMMAND(zel_winamp_player_version) {
     using namespace zel;
-    char text[kDataCapacity];
+    char text[kDataCapacity + 1];  // a byte more than an answer: the cut sees a longer text
     const std::ptrdiff_t length = AskPlayerText(kRequestVersionText, 0, text, sizeof text);
     if (length > 0) {
         const auto size = static_cast<std::size_t>(length);

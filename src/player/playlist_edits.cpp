@@ -3,6 +3,7 @@
 // taken only within the playlist, a file only by the rules enqueue keeps.
 #include "host/call_argument.h"
 #include "host/host_command.h"
+#include "host/path_argument.h"
 #include "player/clock_text.h"
 #include "player/player_link.h"
 #include "player/player_version.h"
@@ -62,19 +63,18 @@ bool FileToInsert(char* data, const CallArgument& argument) {
         AnswerError(data, "the path is too long for the playlist editor");
         return false;
     }
-    switch (ClassifyPath(argument)) {
-        case PathKind::Relative:
-            AnswerError(data, "give a full path");
-            return false;
-        case PathKind::Missing:
-            AnswerError(data, "no such file");
-            return false;
-        case PathKind::Local:
-        case PathKind::Url:
-            break;
+    const PathKind kind = ClassifyPath(argument, kLongestInsertPath);
+    if (const char* refusal = PathRefusal(kind)) {
+        AnswerError(data, refusal);
+        return false;
     }
     if (!PlayerAnswering()) {
         AnswerError(data, PlayerUnreachable());
+        return false;
+    }
+    // Looked up only with a player to take it; a network path or a stream never.
+    if (kind == PathKind::LocalFile && !LocalFileExists(argument)) {
+        AnswerError(data, kNoSuchFile);
         return false;
     }
     return true;

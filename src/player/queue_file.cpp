@@ -3,6 +3,7 @@
 // queued whole.
 #include "host/call_argument.h"
 #include "host/host_command.h"
+#include "host/path_argument.h"
 #include "player/clock_text.h"
 #include "player/control_codes.h"
 #include "player/play_entry.h"
@@ -21,21 +22,19 @@ bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr)
         AnswerError(data, "the path is not valid text");
         return false;
     }
-    switch (ClassifyPath(argument)) {
-        case PathKind::Relative:
-            // The player would resolve it in its own current directory, not the script's.
-            AnswerError(data, "give a full path");
-            return false;
-        case PathKind::Missing:
-            // The player would add an entry that cannot play.
-            AnswerError(data, "no such file");
-            return false;
-        case PathKind::Local:
-        case PathKind::Url:
-            break;
+    const PathKind kind = ClassifyPath(argument, platform::kLongestFilePath);
+    if (const char* refusal = PathRefusal(kind)) {
+        AnswerError(data, refusal);
+        return false;
     }
     if (!PlayerAnswering()) {
         AnswerError(data, kPlayerNotRunning);
+        return false;
+    }
+    // Looked up only with a player to take it; the player would add an entry that cannot
+    // play. A network path or a stream is passed on unlooked-up, as the player opens it.
+    if (kind == PathKind::LocalFile && !LocalFileExists(argument)) {
+        AnswerError(data, kNoSuchFile);
         return false;
     }
     if (before != nullptr) *before = SendPlayerRequest(kRequestPlaylistLength, 0);

@@ -14,7 +14,7 @@ bool IsSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 void AppendCodePoint(FieldText& text, std::uint32_t c) {
     if (text.closed) return;
-    if (text.length == 0 && c <= kBlank) return;  // before the value
+    if (text.length == 0 && (c <= kBlank || IsControlCharacter(c))) return;  // before the value
     if (c == 0) {
         text.closed = true;
         return;
@@ -92,9 +92,15 @@ void AppendUtf8(FieldText& text, const unsigned char* bytes, std::size_t size) {
 }
 
 void TrimFieldEnd(FieldText& text) {
-    while (text.length > 0 &&
-           static_cast<unsigned char>(text.bytes[text.length - 1]) <= kBlank) {
-        --text.length;
+    for (;;) {
+        const auto* end = reinterpret_cast<const unsigned char*>(text.bytes + text.length);
+        if (text.length > 0 && (end[-1] <= kBlank || end[-1] == 0x7F)) {
+            --text.length;
+        } else if (text.length > 1 && end[-2] == 0xC2 && end[-1] <= 0x9F) {
+            text.length -= 2;  // U+0080 to U+009F
+        } else {
+            return;
+        }
     }
 }
 

@@ -33,7 +33,7 @@ void AppendLatin1(FieldText& text, const unsigned char* bytes, std::size_t size)
 void AppendUtf16(FieldText& text, const unsigned char* bytes, std::size_t size, bool bigEndian);
 void AppendUtf8(FieldText& text, const unsigned char* bytes, std::size_t size);
 
-// Removes blanks and control characters (bytes of value 32 or less) from the end.
+// Removes blanks and control characters (see IsControlCharacter) from the end.
 void TrimFieldEnd(FieldText& text);
 
 // Keeps only the first `count` characters (a year is the first four of a date).

@@ -20,8 +20,8 @@ std::size_t TrimmedField(const unsigned char (&block)[kId3v1Size], Id3v1Field fi
                          const unsigned char** start) {
     const unsigned char* begin = block + field.offset;
     const unsigned char* end = begin + field.width;
-    while (begin < end && *begin <= kBlank) ++begin;
-    while (end > begin && end[-1] <= kBlank) --end;
+    while (begin < end && (*begin <= kBlank || *begin == 0x7F)) ++begin;
+    while (end > begin && (end[-1] <= kBlank || end[-1] == 0x7F)) --end;
     *start = begin;
     return static_cast<std::size_t>(end - begin);
 }

@@ -25,7 +25,7 @@ constexpr std::size_t kId3v1GenreOffset = 127;
 // True when the block starts with the signature "TAG" (case matters).
 bool HasId3v1Signature(const unsigned char (&block)[kId3v1Size]);
 
-// A text field without the bytes of value 32 or less at either end. Sets *start and
+// A text field without blanks and control bytes (32 or less, and 127) at either end. Sets *start and
 // returns the length; 0 when nothing is left.
 std::size_t TrimmedField(const unsigned char (&block)[kId3v1Size], Id3v1Field field,
                          const unsigned char** start);

@@ -15,10 +15,55 @@ static_assert(kUtf8TextCapacity == 3 * kMaxAnswer, "three UTF-8 bytes per answer
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-std::size_t LengthBeforeZero(const char* text, std::size_t size) {
+// Copies text up to its first zero into out as one line: each run of control characters
+// becomes one blank. Stops before the first character that does not fit in capacity
+// units, and returns the units written. `measure` gives the units of the character at
+// the front of what is left and whether it is a control character. Out may be the text
+// itself: nothing is written ahead of what has been read.
+template <typename Unit, typename Measure>
+std::size_t CopyAsOneLine(const Unit* text, std::size_t size, Unit* out, std::size_t capacity,
+                          Measure measure) {
     std::size_t n = 0;
-    while (n < size && text[n] != '\0') ++n;
+    bool afterControl = false;
+    for (std::size_t i = 0; i < size && text[i] != 0;) {
+        std::size_t units = 1;
+        const bool control = measure(text + i, size - i, &units);
+        if (control && !afterControl) {
+            if (n == capacity) break;
+            out[n++] = static_cast<Unit>(' ');
+        } else if (!control) {
+            if (n + units > capacity) break;
+            for (std::size_t k = 0; k < units; ++k) out[n++] = text[i + k];
+        }
+        afterControl = control;
+        i += units;
+    }
     return n;
+}
+
+// ANSI text: byte by byte. No double-byte code page has a control byte as a trail byte,
+// so one is never part of a character (and one after a lead byte is a control all the same).
+bool MeasureAnsi(const char* text, std::size_t, std::size_t*) {
+    return IsAnsiControlByte(static_cast<unsigned char>(*text));
+}
+
+// UTF-16: a surrogate pair is one character, never split.
+bool MeasureWide(const char16_t* text, std::size_t left, std::size_t* units) {
+    if (IsHighSurrogate(text[0]) && left > 1 && IsLowSurrogate(text[1])) *units = 2;
+    return IsControlCharacter(text[0]);
+}
+
+// UTF-8: a character is its first byte and the continuation bytes that follow it, up to
+// the length the first byte gives; a control byte is never taken into one. The C1
+// controls are C2 80 to C2 9F.
+bool MeasureUtf8(const char* text, std::size_t left, std::size_t* units) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::size_t n = 1;
+    while (n < length && n < left && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) ++n;
+    *units = n;
+    if (lead < 0x80) return IsAnsiControlByte(lead);
+    return lead == 0xC2 && n == 2 && static_cast<unsigned char>(text[1]) <= 0x9F;
 }
 
 // UTF-16 up to its first zero as UTF-8, whole characters only, at most kMaxAnswer bytes.
@@ -108,41 +153,48 @@ std::size_t Utf8ToWide(const char* text, std::size_t size, char16_t* out, std::s
 }  // namespace
 
 void WriteAnsiAnswer(char* data, const char* text, std::size_t size) {
-    // An answer's worth, on a whole character; in UTF-8 no byte gives less than one byte,
-    // so no more than that counts there either.
-    size = AnsiCutOnCharacter(text, LengthBeforeZero(text, size), kMaxAnswer);
+    // One byte more than an answer, so that the cut sees whether the text goes on; in
+    // UTF-8 no byte gives less than one byte, so no more than that counts there either.
+    char line[kDataCapacity];
+    size = AnsiCutOnCharacter(line, CopyAsOneLine(text, size, line, sizeof line, MeasureAnsi),
+                              kMaxAnswer);
     if (!ClientReadsUtf8()) {
-        WriteText(data, text, size);
+        WriteText(data, line, size);
         return;
     }
     char16_t wide[kMaxAnswer];
-    const int units = platform::AnsiToWide(text, static_cast<int>(size), wide, kMaxAnswer);
+    const int units = platform::AnsiToWide(line, static_cast<int>(size), wide, kMaxAnswer);
     if (size != 0 && units <= 0) {
-        WriteText(data, text, size);  // the system could not convert: the bytes as they are
+        WriteText(data, line, size);  // the system could not convert: the bytes as they are
         return;
     }
-    WriteWideAsUtf8(data, wide, static_cast<std::size_t>(units));
+    // A code page may widen a byte it leaves undefined to a C1 control character.
+    const auto count = static_cast<std::size_t>(units > 0 ? units : 0);
+    WriteWideAsUtf8(data, wide, CopyAsOneLine(wide, count, wide, count, MeasureWide));
 }
 
 void WriteWideAnswer(char* data, const char16_t* text, std::size_t count) {
+    // Room for an answer's worth of characters, each a surrogate pair.
+    char16_t line[2 * kDataCapacity];
+    count = CopyAsOneLine(text, count, line, 2 * kDataCapacity, MeasureWide);
     if (ClientReadsUtf8()) {
-        WriteWideAsUtf8(data, text, count);
-    } else if (!WriteWideAsAnsi(data, text, count)) {
-        WriteWideAsUtf8(data, text, count);  // no ANSI form to be had: UTF-8 beats nothing
+        WriteWideAsUtf8(data, line, count);
+    } else if (!WriteWideAsAnsi(data, line, count)) {
+        WriteWideAsUtf8(data, line, count);  // no ANSI form to be had: UTF-8 beats nothing
     }
 }
 
 void WriteUtf8Answer(char* data, const char* text, std::size_t size) {
-    size = LengthBeforeZero(text, size);
+    char line[kUtf8TextCapacity];
+    size = CopyAsOneLine(text, size, line, sizeof line, MeasureUtf8);
     if (ClientReadsUtf8()) {
-        WriteText(data, text, Utf8CutOnCharacter(text, size, kMaxAnswer));
+        WriteText(data, line, Utf8CutOnCharacter(line, size, kMaxAnswer));
         return;
     }
-    if (size > kUtf8TextCapacity) size = Utf8CutOnCharacter(text, size, kUtf8TextCapacity);
     char16_t wide[kUtf8TextCapacity];
-    const std::size_t units = Utf8ToWide(text, size, wide, kUtf8TextCapacity);
+    const std::size_t units = Utf8ToWide(line, size, wide, kUtf8TextCapacity);
     if (!WriteWideAsAnsi(data, wide, units)) {
-        WriteText(data, text, Utf8CutOnCharacter(text, size, kMaxAnswer));
+        WriteText(data, line, Utf8CutOnCharacter(line, size, kMaxAnswer));
     }
 }
 

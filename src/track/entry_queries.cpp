@@ -55,10 +55,12 @@ ZEL_HOST_COMMAND(zel_winamp_entry_title) {
         WriteWideAnswer(data, wide, Kept(units, kDataCapacity));
         return kResultAnswer;
     }
-    char ansi[kDataCapacity];
-    const std::ptrdiff_t bytes = AskPlayerText(kRequestEntryTitleAnsi, position, ansi, kDataCapacity);
+    // A byte more than an answer, so that the answer's cut sees that a longer title goes
+    // on and keeps no half of a double-byte character.
+    char ansi[kDataCapacity + 1];
+    const std::ptrdiff_t bytes = AskPlayerText(kRequestEntryTitleAnsi, position, ansi, sizeof ansi);
     if (bytes > 0) {
-        WriteAnsiAnswer(data, ansi, Kept(bytes, kDataCapacity));
+        WriteAnsiAnswer(data, ansi, Kept(bytes, sizeof ansi));
     } else {
         WriteText(data, "n/a");
     }

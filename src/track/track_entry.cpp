@@ -44,7 +44,7 @@ EntryLookup ReadEntryFromPlaylistFile(std::int32_t position, TrackEntry& entry) 
     // The path in UTF-16 for the file system; a line longer than was kept names no file
     // any call could take, and keeps its length in bytes to say so.
     std::size_t kept = entry.lineLength;
-    if (kept > sizeof entry.line - 1) kept = sizeof entry.line - 1;
+    if (kept > kDataCapacity - 1) kept = kDataCapacity - 1;
     const int units = kept == 0 ? 0
                                 : platform::AnsiToWide(entry.line, static_cast<int>(kept), entry.path,
                                                        static_cast<int>(kDataCapacity - 1));

@@ -19,9 +19,10 @@ struct TrackEntry {
     char16_t path[kDataCapacity];
     // Its full length in characters (for a playlist line longer than was kept, in bytes).
     std::size_t length = 0;
-    // From the ANSI playlist file: the line's own bytes, answered as they stand.
+    // From the ANSI playlist file: the line's own bytes, answered as they stand; a byte
+    // more than an answer, so that the answer's cut sees that a longer line goes on.
     bool fromAnsiPlaylist = false;
-    char line[kDataCapacity];
+    char line[kDataCapacity + 1];
     std::size_t lineLength = 0;
 };
 

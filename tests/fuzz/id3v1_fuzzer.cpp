@@ -1,8 +1,9 @@
 // The ID3v1 block parser under libFuzzer. The input's last 128 bytes (zero-padded in
-// front when shorter) are the block: every text field is trimmed and checked against the
-// trimming rule, and the genre byte is named. The whole input is also written as the
-// current track's file behind a simulated player, and ReadId3v1Block must return exactly
-// its last 128 bytes when they start with the signature, and nothing left open.
+// front when shorter) are the block: every text field is trimmed, checked against the
+// trimming rule and answered as one line, and the genre byte is named. The whole input
+// is also written as the current track's file behind a simulated player, and
+// ReadId3v1Block must return exactly its last 128 bytes when they start with the
+// signature, and nothing left open.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "player/player_link.h"
 #include "tags/genres.h"
 #include "tags/id3v1.h"
+#include "one_line_check.h"
 
 namespace {
 
@@ -34,18 +36,22 @@ void Check(bool ok, const char* what) {
 }
 
 void CheckField(const unsigned char (&block)[zel::kId3v1Size], zel::Id3v1Field field) {
+    const auto trimmable = [](unsigned char byte) { return byte <= 32 || byte == 127; };
     const unsigned char* start = nullptr;
     const std::size_t length = zel::TrimmedField(block, field, &start);
     const unsigned char* begin = block + field.offset;
     const unsigned char* end = begin + field.width;
     if (length == 0) {
-        for (const unsigned char* p = begin; p < end; ++p) Check(*p <= 32, "a kept byte was dropped");
+        for (const unsigned char* p = begin; p < end; ++p) Check(trimmable(*p), "a kept byte was dropped");
         return;
     }
     Check(start >= begin && start + length <= end, "the trimmed run leaves its field");
-    Check(start[0] > 32 && start[length - 1] > 32, "a blank was left at an end");
-    for (const unsigned char* p = begin; p < start; ++p) Check(*p <= 32, "trimmed too far in front");
-    for (const unsigned char* p = start + length; p < end; ++p) Check(*p <= 32, "trimmed too far behind");
+    Check(!trimmable(start[0]) && !trimmable(start[length - 1]), "a blank was left at an end");
+    for (const unsigned char* p = begin; p < start; ++p) Check(trimmable(*p), "trimmed too far in front");
+    for (const unsigned char* p = start + length; p < end; ++p) Check(trimmable(*p), "trimmed too far behind");
+    // Not trimmed as an answer: it stops at an inner zero, which may follow a blank.
+    zel::testing::CheckAnswersAreOneLine(
+        [&](char* d) { zel::WriteAnsiAnswer(d, reinterpret_cast<const char*>(start), length); }, false);
 }
 
 void StartPlayer() {

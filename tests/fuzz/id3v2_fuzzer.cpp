@@ -1,13 +1,15 @@
 // The ID3v2 reader under libFuzzer. The input is a whole track file in memory. Every
 // field must come out as valid UTF-8 within the field's capacity, before and after its
 // genre is named; a tag read must agree with its size; and bytes past the size the tag
-// declares must never change an answer (the reader must not look at them).
+// declares must never change an answer (the reader must not look at them); trimmed, it
+// must be answered as one line without blanks at its ends.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "../unit/utf8_check.h"
+#include "one_line_check.h"
 #include "tags/field_text.h"
 #include "tags/genre_text.h"
 #include "tags/id3v2.h"
@@ -52,6 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(found == foundAgain && text.length == again.length &&
                   std::memcmp(text.bytes, again.bytes, text.length) == 0,
               "bytes past the declared tag changed the answer");
+        zel::TrimFieldEnd(text);
+        zel::testing::CheckAnswersAreOneLine([&](char* d) { zel::WriteUtf8Answer(d, text.bytes, text.length); }, true);
 
         zel::NormalizeGenre(text);
         CheckText(text);

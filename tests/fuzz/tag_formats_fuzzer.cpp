@@ -2,12 +2,14 @@
 // input as a file in memory. Every field of every reader must come back as valid UTF-8
 // that fits its FieldText, starts with no blank or control byte, holds no zero byte and,
 // for a year, at most four characters; the six reads of one reader must agree on whether
-// the tag is there. The sanitizers catch any read outside the input.
+// the tag is there. Trimmed, each must be answered as one line without blanks at its
+// ends. The sanitizers catch any read outside the input.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "../unit/utf8_check.h"
+#include "one_line_check.h"
 #include "tags/ape_tag.h"
 #include "tags/flac_tag.h"
 #include "tags/mp4_tag.h"
@@ -51,6 +53,8 @@ void CheckReader(const zel::TagSource& source, Reader read) {
         const std::size_t characters = CheckUtf8(out);
         if (out.length > 0) Check(static_cast<unsigned char>(out.bytes[0]) > 32, "a blank before the value");
         if (kFields[i] == zel::TagField::Year) Check(characters <= 4, "a year of more than four characters");
+        zel::TrimFieldEnd(out);
+        zel::testing::CheckAnswersAreOneLine([&](char* d) { zel::WriteUtf8Answer(d, out.bytes, out.length); }, true);
     }
 }
 

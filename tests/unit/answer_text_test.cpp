@@ -155,6 +155,34 @@ TEST_F(AnswerText, LongUnicodeTextIsCutOnAWholeCharacterInBothEncodings) {
               std::string(899, '\xe9'));
 }
 
+TEST_F(AnswerText, EveryAnswerIsOneLineInEachEncodingAndEachClients) {
+    const std::string y(950, 'y');
+    const std::u16string wideY(950, u'y');
+    const struct {
+        const char* what;
+        std::string ansi;
+        std::u16string wide;
+        std::string utf8;
+        std::string answer;  // to either client, from any of the three
+    } cases[] = {
+        {"a line break", "Title\r\nQUIT :bye", u"Title\r\nQUIT :bye", "Title\r\nQUIT :bye", "Title QUIT :bye"},
+        {"tab, escape, DEL, at the ends too", "\tA\x1b[1m\x7f" "B\n", u"\tA\x1b[1m\x7f" "B\n",
+         "\tA\x1b[1m\x7f" "B\n", " A [1m B "},
+        {"C1 controls (ANSI: C0)", "\x01\x02" "A\x1f", u"\u0080\u0085" "A\u009f", "\xc2\x80\xc2\x85" "A\xc2\x9f", " A "},
+        {"runs count before the cut", "x" + std::string(1000, '\t') + y, u"x" + std::u16string(1000, u'\t') + wideY,
+         "x" + std::string(1000, '\t') + y, "x " + y.substr(0, 897)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (std::uint32_t version : {kClientVersion6, kClientVersion7}) {
+            LoadAs(version);
+            EXPECT_EQ(Answer([&](char* d) { zel::WriteAnsiAnswer(d, c.ansi.data(), c.ansi.size()); }), c.answer);
+            EXPECT_EQ(Answer([&](char* d) { zel::WriteWideAnswer(d, c.wide.data(), c.wide.size()); }), c.answer);
+            EXPECT_EQ(Answer([&](char* d) { zel::WriteUtf8Answer(d, c.utf8.data(), c.utf8.size()); }), c.answer);
+        }
+    }
+}
+
 TEST_F(AnswerText, AFailedConversionAnswersTheBytesAsTheyAre) {
     sim::SetConversionsFail(true);
     LoadAs(kClientVersion7);

@@ -63,6 +63,28 @@ TEST_F(CallAllowanceTest, EachCallStartsWithTheWholeSecond) {
     EXPECT_EQ(Call(zel_winamp_playlist_tracks), "7") << "an earlier call's silence lingers";
 }
 
+// A script run while a call waits calls again: the nested call has what is left of the
+// outer call's second, does not give the outer call a fresh one, and once both have ended
+// the next call has its whole second.
+TEST_F(CallAllowanceTest, ANestedCallSharesTheSecondOfTheCallItRunsIn) {
+    std::vector<std::string> nested;
+    bool nestOnce = true;
+    const int player = sim::AddWindow(zel::kPlayerWindowClass, "", [&](std::int32_t code, std::int32_t) {
+        if (code == zel::kRequestWritePlaylist && nestOnce) {
+            nestOnce = false;
+            nested.push_back(Call(zel_winamp_playlist_pos));
+        }
+        return 7;
+    });
+    sim::SetAnswerTime(player, 200);
+    EXPECT_EQ(Call(zel_winamp_playlist_tracks), "7");
+    EXPECT_EQ(nested, std::vector<std::string>{"8"});
+    // Outer flush (1000), within it the nested flush and position, then the outer request.
+    EXPECT_EQ(sim::SendWaits(), (std::vector<std::uint32_t>{1000, 800, 600, 400}));
+    EXPECT_EQ(Call(zel_winamp_playlist_tracks), "7");
+    EXPECT_EQ(sim::SendWaits(), (std::vector<std::uint32_t>{1000, 800, 600, 400, 1000, 800}));
+}
+
 // The player answers its position, then falls silent: the entry is not looked up at the
 // position it named in a playlist file it was never made to write, but as without a player.
 TEST_F(CallAllowanceTest, ALookupCutShortAnswersAsWithoutAPlayer) {

@@ -17,7 +17,10 @@ protected:
     void SetUp() override {
         sim::Reset();
         RememberClientVersion(0);
+        // A call begun and ended: none under way, and the whole allowance for logic the
+        // test calls directly.
         BeginCall();
+        EndCall();
     }
     void TearDown() override {
         EXPECT_EQ(sim::OpenFiles(), 0) << "a file handle was left open";

@@ -134,6 +134,8 @@ TEST_F(TagQueryTest, AnswersEachFieldOfTheTag) {
           std::string(30, 'c'), "JPop"}},
         {"a track number in the comment's last byte", {"t", "a", "l", "1", "note" + std::string(25, '\0') + "\x05", 17},
          {"t", "a", "l", "1", "note", "Rock"}},
+        {"control bytes: one blank a run, none at the ends", {"One\nTwo", "\x7f" "A\tB\x7f", "x\x1b", "1", "a\r\nb", 0},
+         {"One Two", "A B", "x", "1", "a b", "Blues"}},
         {"genre 148 has no name", {"t", "a", "l", "1", "c", 148}, {"t", "a", "l", "1", "c", "n/a"}},
         {"genre 255 has no name", {"t", "a", "l", "1", "c", 255}, {"t", "a", "l", "1", "c", "n/a"}},
     };
@@ -392,6 +394,9 @@ TEST_F(TagQueryTest, TheBestTagAnswersAndTheOlderOneFillsItsGaps) {
         {"an ID3v2 field of blanks falls back",
          id3::Id3v2Tag(3, TextFrame(3, "TIT2", "   ") + TextFrame(3, "TCON", " ")) + v1,
          {longTitle.substr(0, 30), "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},
+        {"control characters: one blank a run, none at the ends",
+         id3::Id3v2Tag(3, TextFrame(3, "TIT2", "\x85Title\r\nQUIT\x7f\x9f ")) + v1,
+         {"Title QUIT", "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},
         {"a tag of an unknown version is ignored",
          id3::Id3v2Tag(5, TextFrame(4, "TIT2", "Five")) + v1,
          {longTitle.substr(0, 30), "Artist 1", "Album 1", "1999", "comment one", "Jazz"}},

@@ -134,6 +134,21 @@ TEST_F(TrackEntryTest, TextsAreReadPageByPageUpToTheirZero) {
     }
 }
 
+TEST_F(TrackEntryTest, LongDoubleByteTextsAreCutOnAWholeCharacterForACodePageClient) {
+    std::string text;  // 1,000 bytes of one double-byte character in code page 932
+    for (int i = 0; i < 500; ++i) text += "\x82\xa0";
+    Answer(212, 0, 0x00520000, text + '\0');  // entry_title, from an older player
+    Answer(1, 0, 0x00530000, text + '\0');    // player_version's text
+    playlist_ = "#EXTM3U\r\n" + text + "\r\n";  // entry_file and track_file
+    Start();
+    sim::SetDoubleByteCodePage(true);
+    zel::testing::LoadAsClient(zel::testing::kClientVersion6);
+    for (auto query : {zel_winamp_entry_title, zel_winamp_entry_file, zel_winamp_track_file,
+                       zel_winamp_player_version}) {
+        EXPECT_EQ(Call(query, ""), text.substr(0, 898));
+    }
+}
+
 TEST_F(TrackEntryTest, AnAddressWithItsTopBitSetIsTakenAs32Bits) {
     // A 32-bit window procedure's result can come back sign-extended.
     Answer(214, 0, 0x80001000u, Utf16z("C:\\high.mp3"));

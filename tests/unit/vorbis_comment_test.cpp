@@ -1,6 +1,9 @@
 // The comment block shared by FLAC and Ogg, and values read a piece at a time.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "tag_bytes.h"
 #include "tags/read/byte_stream.h"
 #include "tags/read/stream_text.h"
@@ -12,15 +15,18 @@ using namespace std::string_literals;
 using namespace zel::testing;
 using zel::TagField;
 
-// A stream over all of `bytes` from `from`.
+// A stream over all of `bytes` from `from`. It keeps its own copy of them, so a stream
+// made from a temporary reads nothing freed.
 struct Stream {
-    explicit Stream(const std::string& bytes, std::int64_t from = 0) : source(SourceOf(bytes)) {
+    explicit Stream(std::string text, std::int64_t from = 0)
+        : bytes(std::move(text)), source(SourceOf(bytes)) {
         zel::StartReader(reader, source);
         range.reader = &reader;
         range.offset = from;
         range.end = source.size;
         stream = zel::StreamOf(range);
     }
+    std::string bytes;
     zel::TagSource source;
     zel::BufferedReader reader;
     zel::RangeStream range;

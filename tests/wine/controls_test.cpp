@@ -19,6 +19,9 @@ const std::string kSong = kQueueDir + "song.mp3";
 const std::string kLatin = kQueueDir + "\xc3\x9c" "ber.mp3";          // "Über": in code page 1252
 const std::string kJapanese = kQueueDir + "\xe6\x97\xa5\xe6\x9c\xac.mp3";  // in no Western code page
 const std::string kUrl = "http://radio.example/live?x=1";
+// 272 characters: looked up in its extended-length form, queued whole.
+const std::string kLongSong = kQueueDir + "long\\" + std::string(250, 'l') + ".mp3";
+const std::string kNetworkSong = "\\\\10.255.255.1\\s\\a.mp3";  // never looked up
 const std::string kList = kQueueDir + "two.m3u";
 // A list of three, its first entry loaded in each play state: 3:45 tracks, 5 s in.
 const std::string kStopped = "entries=3\n";
@@ -43,9 +46,14 @@ struct Case {
 TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
     make_dirs(kQueueDir);
     for (const std::string& file : {kSong, kLatin, kJapanese}) ASSERT_TRUE(write_file_named(file, "x"));
+    ASSERT_EQ(kLongSong.size(), 272u);
+    make_dirs(kQueueDir + "long");
+    ASSERT_TRUE(write_file_named("\\\\?\\" + kLongSong, "x"));
     ASSERT_TRUE(write_file_named(kList, "#EXTM3U\r\n" + kSong + "\r\n" + kLatin + "\r\n"));
     const std::string kVolumeErr = "ERR volume must be a whole number from 0 to 100, or +N or -N";
     const std::string kEntryErr = "ERR entry must be a whole number from 1";
+    const std::string kSchemeErr = "ERR give a full path or an http(s) address";
+    const std::string kNoFile = "ERR no such file";
     const Case kCases[] = {
         {"play_state", "", "request.104.0=1", "playing", {"REQ 104 0"}},
         {"play_state", "", "request.104.0=3", "paused", {"REQ 104 0"}},
@@ -90,6 +98,7 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"entry_title", "9", "", "n/a", {"REQ 213 8", "REQ 212 8"}},
         {"entry_title", "2", "text.213.1=Beyonc\xc3\xa9", kAnsiClient ? "Beyonc\xe9" : "Beyonc\xc3\xa9",
          {"REQ 213 1"}, kClientVersion6},
+        {"entry_title", "5", "text.213.4=Artist\tTitle\x1b[31mRed", "Artist Title [31mRed", {"REQ 213 4"}},
         {"enqueue", "  " + kSong + "\t", "request.124.0=7", "7", {Copy(kSong), "REQ 124 0"}},
         {"enqueue", kUrl, "request.124.0=9", "9", {Copy(kUrl), "REQ 124 0"}},
         {"play_file", kJapanese, kPaused, "4",
@@ -109,6 +118,20 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"enqueue", "C:\\" + std::string(900, 'a'), "", "ERR no such file", {}},  // no zero
         {"play_file", kSong, "request.124.0=0", "ERR the player did not add it",
          {"REQ 124 0", Copy(kSong), "REQ 124 0"}},
+        {"enqueue", "https://radio.example/", "request.124.0=3", "3", {Copy("https://radio.example/"), "REQ 124 0"}},
+        {"enqueue", "HTTP://RADIO.example", "request.124.0=3", "3", {Copy("HTTP://RADIO.example"), "REQ 124 0"}},
+        {"enqueue", kLongSong, "request.124.0=4", "4", {Copy(kLongSong), "REQ 124 0"}},
+        {"enqueue", kNetworkSong, "request.124.0=5", "5", {Copy(kNetworkSong), "REQ 124 0"}},
+        {"enqueue", kLongSong.substr(0, 271) + "x", "", kNoFile, {}},
+        {"enqueue", "file:///C:/no/such.mp3", "", kSchemeErr, {}}, {"enqueue", "ab://x", "", kSchemeErr, {}},
+        {"enqueue", "file://attacker.example/share/x.mp3", "", kSchemeErr, {}},
+        {"enqueue", "smb://10.0.0.1/share/x.mp3", "", kSchemeErr, {}}, {"play_file", "javascript://x", "", kSchemeErr, {}},
+        {"enqueue", "C:\\NUL", "", kNoFile, {}}, {"enqueue", kQueueDir + "CON", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "COM1.mp3", "", kNoFile, {}}, {"enqueue", kQueueDir + "nul.mp3", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "AUX", "", kNoFile, {}}, {"enqueue", kQueueDir + "LPT1.txt", "", kNoFile, {}},
+        {"enqueue", kQueueDir + "CONIN$", "", kNoFile, {}}, {"play_file", kQueueDir + "prn .mp3", "", kNoFile, {}},
+        {"enqueue", "\\\\.\\COM1", "", kNoFile, {}}, {"enqueue", "\\\\localhost\\pipe\\x", "", kNoFile, {}},
+        {"enqueue", "\\\\?\\GLOBALROOT\\Device\\Null", "", kNoFile, {}}, {"enqueue", kSong + ":x", "", kNoFile, {}},
         // For request bots: after the current entry (the second of three), so it plays next.
         {"insert_next", "1", kSecond, "3",
          {"REQ 124 0", "REQ 214 0", "REQ 125 0", "REQ 260 1", "PE INSERT 2 C:\\zeltest\\list\\1.mp3",
@@ -122,6 +145,7 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"insert_next", "0", kSecond, kEntryErr, {}},
         {"insert_next", "C:\\" + std::string(257, 'a'), kSecond, "ERR the path is too long for the playlist editor", {}},
         {"insert_next", "song.mp3", kSecond, "ERR give a full path", {}},
+        {"insert_next", "smb://10.0.0.1/s/x.mp3", kSecond, kSchemeErr, {}}, {"insert_next", kQueueDir + "nul", kSecond, kNoFile, {}},
         {"remove", "2", kSecond, "2", {"REQ 124 0", "REQ 260 1", "PE DELETE 1", "REQ 124 0"}},
         {"remove", "4", kSecond, "ERR past the end of the playlist", {"REQ 124 0"}},
         {"remove", "-1", kSecond, kEntryErr, {}},
@@ -165,6 +189,7 @@ TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer)
         {"set_volume", "50", kNotRunning}, {"seek", "1:00", kNotRunning}, {"jump", "1", kNotRunning},
         {"set_shuffle", "on", kNotRunning}, {"set_repeat", "off", kNotRunning},
         {"enqueue", kUrl.c_str(), kNotRunning}, {"play_file", kUrl.c_str(), kNotRunning},
+        {"enqueue", kNetworkSong.c_str(), kNotRunning},
         {"insert_next", "1", kNotRunning}, {"insert_next", kUrl.c_str(), kNotRunning},
         {"remove", "1", kNotRunning}, {"set_rating", "3", kNotRunning},
         {"set_stop_after", "on", kNotRunning}, {"rating", "", "n/a"}, {"stop_after_state", "", "n/a"},

@@ -149,6 +149,21 @@ def write_best_tags(folder):
         tags.save(os.path.join(folder, name), v1=0, v2_version=version)
         rows.append([name, "Long Year", "n/a", "n/a", year, "n/a", "n/a", "n/a"])
 
+    # Control characters, as anyone may write them into a tag: each run answers as one
+    # blank. The year and genre come from the ID3v1 tag.
+    path = os.path.join(folder, "lines.mp3")
+    write_audio(path)
+    tags = ID3()
+    tags.add(TIT2(encoding=0, text="Title\r\nQUIT :bye"))
+    tags.add(TPE1(encoding=1, text="Tab\tArtist"))
+    tags.add(TALB(encoding=3, text="Line\nAlbum"))
+    tags.add(COMM(encoding=1, lang="eng", desc="", text="First line\r\nSecond line\n"))
+    tags.save(path, v1=0, v2_version=4)
+    with open(path, "ab") as f:
+        f.write(raw_block("One\nTwo", "A", "B", "1990", "c", 8))
+    rows.append(["lines.mp3", "Title QUIT :bye", "Tab Artist", "Line Album", "1990",
+                 "First line Second line", "Jazz", "One Two"])
+
     rows += format_fixtures.write_all(folder)
 
     with open(os.path.join(folder, "best.txt"), "w", encoding="utf-8", newline="\r\n") as f:

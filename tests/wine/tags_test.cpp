@@ -197,6 +197,7 @@ const struct {
     {"bigmdat.m4a", "MP4, moov after 40 MB of mdat"},
     {"apeonly.mp3", "an MP3 with only an APEv2 tag, genre by number"},
     {"id3ape.mp3", "the album from APEv2 where ID3v2 lacks it, before ID3v1's"},
+    {"lines.mp3", "line breaks, a tab, a two-line comment in ID3v2, a line feed in ID3v1"},
 };
 
 TEST(BestTagQueries, AnswerWhatMutagenWroteInEachFormatVersionAndEncoding) {

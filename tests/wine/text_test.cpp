@@ -74,6 +74,14 @@ TEST(AnswerText, ACaptionTheCodePageCannotSpellReachesUtf8ClientsWhole) {
     set_caption(shared_player(), "Winamp 2.91");
 }
 
+TEST(AnswerText, ACaptionWithATabIsOneLine) {
+    set_wide_caption(shared_player(), L"2. Tab\tTitle - Winamp");
+    for (const Client& client : kClients) {
+        EXPECT_EQ(call("zel_winamp_track_name", "abc", client.version).answer, "2. Tab Title ") << client.name;
+    }
+    set_caption(shared_player(), "Winamp 2.91");
+}
+
 TEST(AnswerText, TheCutAt899BytesNeverSplitsACharacter) {
     // "C:\" and letters, then a character of two UTF-8 bytes: 899 bytes in the code page.
     const struct {
