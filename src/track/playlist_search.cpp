@@ -84,7 +84,7 @@ struct Scan {
     SearchWords* words = nullptr;
     SearchMatches* matches = nullptr;
     SearchRoom* room = nullptr;
-    SearchAnchor anchor = {kEveryByte, kEveryByte};
+    SearchAnchor anchor = {kEveryByte, kEveryByte, false};
     std::size_t capacity = 0;        // bytes read at a time
     std::uint64_t blockOffset = 0;   // where in the file the block's first byte stands
     std::size_t end = 0;             // bytes in the block
@@ -369,52 +369,80 @@ inline __m128i InSet(__m128i bytes, const VectorSet& set) {
     return _mm_or_si128(first, _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[1]), set.value[1]));
 }
 
-// The block's chunks sixteen bytes at a time.
+// The registers the vector scan compares bytes with.
+struct VectorConstants {
+    __m128i aboveBlank, cr, comment, eof;
+    VectorSet before, at;
+};
+
+// One chunk sixteen bytes at a time (`real` of its bytes from the file).
+template <bool kOneProbe, bool kCountInstruction>
+__attribute__((target("sse2"), always_inline))
+inline bool ScanChunkByVectors(Scan& s, ChunkCarry& c, const VectorConstants& k,
+                               const unsigned char* chunk, std::uint64_t base, std::size_t real) {
+    __m128i v[4], t[4];
+    for (int i = 0; i < 4; ++i) {
+        v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * i));
+        // Adding 95 with saturation sets a byte's top bit exactly when it is above 32.
+        t[i] = _mm_adds_epu8(v[i], k.aboveBlank);
+    }
+    ByteMasks m;
+    m.above = Mask64(t[0], t[1], t[2], t[3]);
+    m.lineEnds = Mask64(_mm_cmpeq_epi8(v[0], k.cr), _mm_cmpeq_epi8(v[1], k.cr),
+                        _mm_cmpeq_epi8(v[2], k.cr), _mm_cmpeq_epi8(v[3], k.cr));
+    m.comments = Mask64(_mm_cmpeq_epi8(v[0], k.comment), _mm_cmpeq_epi8(v[1], k.comment),
+                        _mm_cmpeq_epi8(v[2], k.comment), _mm_cmpeq_epi8(v[3], k.comment));
+    const __m128i e0 = _mm_cmpeq_epi8(v[0], k.eof), e1 = _mm_cmpeq_epi8(v[1], k.eof);
+    const __m128i e2 = _mm_cmpeq_epi8(v[2], k.eof), e3 = _mm_cmpeq_epi8(v[3], k.eof);
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
+        m.stops = Mask64(e0, e1, e2, e3);
+    }
+    // Most chunks lack the bytes of the anchor's rarer set: they hold no candidate, and
+    // only what carries into the next chunk is made of the other set.
+    const VectorSet& rare = s.anchor.atRarer ? k.at : k.before;
+    __m128i r[4];
+    for (int i = 0; i < 4; ++i) r[i] = InSet<kOneProbe>(v[i], rare);
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(r[0], r[1]), _mm_or_si128(r[2], r[3]))) != 0) {
+        m.before = Mask64(InSet<kOneProbe>(v[0], k.before), InSet<kOneProbe>(v[1], k.before),
+                          InSet<kOneProbe>(v[2], k.before), InSet<kOneProbe>(v[3], k.before));
+        m.at = Mask64(InSet<kOneProbe>(v[0], k.at), InSet<kOneProbe>(v[1], k.at),
+                      InSet<kOneProbe>(v[2], k.at), InSet<kOneProbe>(v[3], k.at));
+    } else if (s.anchor.atRarer) {
+        // The last byte of a whole chunk carries into the next.
+        m.before = real == kChunk ? static_cast<std::uint64_t>(_mm_movemask_epi8(InSet<kOneProbe>(v[3], k.before)))
+                                        << 48
+                                  : Mask64(InSet<kOneProbe>(v[0], k.before), InSet<kOneProbe>(v[1], k.before),
+                                           InSet<kOneProbe>(v[2], k.before), InSet<kOneProbe>(v[3], k.before));
+    } else if (c.anchorCarry != 0) {
+        // Only a candidate on the chunk's first byte, after the last one of the chunk before.
+        m.at = static_cast<std::uint64_t>(_mm_movemask_epi8(InSet<kOneProbe>(v[0], k.at)));
+    }
+    return AdvanceChunk<kCountInstruction>(s, c, base, m, real);
+}
+
+// The block's chunks: the whole ones where they stand, then its last bytes padded.
 template <bool kOneProbe, bool kCountInstruction>
 __attribute__((target("sse2"), always_inline))
 inline bool ScanBlockByVectors(Scan& s) {
-    const __m128i aboveBlank = _mm_set1_epi8(static_cast<char>(127 - kBlank));
-    const __m128i cr = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
-    const __m128i comment = _mm_set1_epi8(static_cast<char>(kCommentStart));
-    const __m128i eof = _mm_set1_epi8(static_cast<char>(kEndOfFile));
-    const VectorSet before = ToVector(s.anchor.before);
-    const VectorSet at = ToVector(s.anchor.at);
-    alignas(16) unsigned char tail[kChunk];
+    VectorConstants k;
+    k.aboveBlank = _mm_set1_epi8(static_cast<char>(127 - kBlank));
+    k.cr = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
+    k.comment = _mm_set1_epi8(static_cast<char>(kCommentStart));
+    k.eof = _mm_set1_epi8(static_cast<char>(kEndOfFile));
+    k.before = ToVector(s.anchor.before);
+    k.at = ToVector(s.anchor.at);
     ChunkCarry c = s.carry;
     bool more = true;
-    for (std::size_t p = 0; more && p < s.end; p += kChunk) {
+    std::size_t p = 0;
+    for (; more && s.end - p >= kChunk; p += kChunk) {
+        more = ScanChunkByVectors<kOneProbe, kCountInstruction>(s, c, k, s.room->block + p,
+                                                                s.blockOffset + p, kChunk);
+    }
+    if (more && p < s.end) {
+        alignas(16) unsigned char tail[kChunk];
         std::size_t real = 0;
         const unsigned char* chunk = ChunkAt(s, p, tail, &real);
-        __m128i v[4], t[4];
-        for (int i = 0; i < 4; ++i) {
-            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + 16 * i));
-            // Adding 95 with saturation sets a byte's top bit exactly when it is above 32.
-            t[i] = _mm_adds_epu8(v[i], aboveBlank);
-        }
-        ByteMasks m;
-        m.above = Mask64(t[0], t[1], t[2], t[3]);
-        m.lineEnds = Mask64(_mm_cmpeq_epi8(v[0], cr), _mm_cmpeq_epi8(v[1], cr),
-                            _mm_cmpeq_epi8(v[2], cr), _mm_cmpeq_epi8(v[3], cr));
-        m.comments = Mask64(_mm_cmpeq_epi8(v[0], comment), _mm_cmpeq_epi8(v[1], comment),
-                            _mm_cmpeq_epi8(v[2], comment), _mm_cmpeq_epi8(v[3], comment));
-        const __m128i e0 = _mm_cmpeq_epi8(v[0], eof), e1 = _mm_cmpeq_epi8(v[1], eof);
-        const __m128i e2 = _mm_cmpeq_epi8(v[2], eof), e3 = _mm_cmpeq_epi8(v[3], eof);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3))) != 0) {
-            m.stops = Mask64(e0, e1, e2, e3);
-        }
-        // Most chunks lack the bytes of one of the anchor's sets: their masks are not made.
-        __m128i b[4], a[4];
-        for (int i = 0; i < 4; ++i) {
-            b[i] = InSet<kOneProbe>(v[i], before);
-            a[i] = InSet<kOneProbe>(v[i], at);
-        }
-        const bool anyBefore =
-            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(b[0], b[1]), _mm_or_si128(b[2], b[3]))) != 0;
-        const bool anyAt =
-            _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a[0], a[1]), _mm_or_si128(a[2], a[3]))) != 0;
-        if (anyBefore) m.before = Mask64(b[0], b[1], b[2], b[3]);
-        if (anyAt && (anyBefore || c.anchorCarry != 0)) m.at = Mask64(a[0], a[1], a[2], a[3]);
-        more = AdvanceChunk<kCountInstruction>(s, c, s.blockOffset + p, m, real);
+        more = ScanChunkByVectors<kOneProbe, kCountInstruction>(s, c, k, chunk, s.blockOffset + p, real);
     }
     s.carry = c;
     return more;

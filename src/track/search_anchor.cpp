@@ -9,6 +9,8 @@ namespace zel {
 namespace {
 
 constexpr unsigned char kTooManySpellings = kMostSpellings + 1;
+// A sample of some hundred entries tells the rare bytes from the common ones.
+constexpr std::size_t kLargestSample = 16 * 1024;
 
 // Characters no anchor stands on: surrogates (a character past U+FFFF folds as a pair of
 // them), and what a decoder puts for bytes it cannot read (U+FFFD; a code page's
@@ -156,6 +158,7 @@ void DescribeCharacters(AnchorRoom& room, std::size_t count, PlaylistText text,
 
 SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
                                 const unsigned char* sample, std::size_t size, AnchorRoom& room) {
+    if (size > kLargestSample) size = kLargestSample;
     std::uint32_t byteCounts[256] = {};
     for (std::size_t i = 0; i < size; ++i) ++byteCounts[sample[i]];
 
@@ -199,18 +202,19 @@ SearchAnchor ChooseSearchAnchor(const SearchWords& words, PlaylistText text,
             const std::ptrdiff_t at = IndexOf(room, count, word[i]);
             if (at < 0 || !room.usable[at]) continue;
             if (length == 1) {
-                Offer(list, {kEveryByte, room.first[at]}, room.firstCount[at] * (size + 1));
+                Offer(list, {kEveryByte, room.first[at], true}, room.firstCount[at] * (size + 1));
                 continue;
             }
             if (i == 0) continue;
             const std::ptrdiff_t before = IndexOf(room, count, word[i - 1]);
             if (before < 0 || !room.usable[before]) continue;
-            Offer(list, {room.last[before], room.first[at]}, room.lastCount[before] * room.firstCount[at]);
+            Offer(list, {room.last[before], room.first[at], room.firstCount[at] < room.lastCount[before]},
+                  room.lastCount[before] * room.firstCount[at]);
         }
     }
     // ... and of those the one that stands least often in the sample: bytes of one script
     // stand together far more often than at random.
-    SearchAnchor best = {kEveryByte, kEveryByte};
+    SearchAnchor best = {kEveryByte, kEveryByte, false};
     std::uint64_t fewest = ~std::uint64_t{0};
     for (std::size_t i = 0; i < list.count; ++i) {
         const std::uint64_t hits = HitsInSample(list.anchor[i], sample, size);

@@ -47,6 +47,9 @@ inline bool InByteSet(const ByteSet& set, unsigned char byte) {
 struct SearchAnchor {
     ByteSet before;
     ByteSet at;
+    // The bytes of `at` stood less often in the sample than those of `before`: a scan that
+    // looks for one set first to pass over chunks without a candidate looks for these.
+    bool atRarer;
 };
 
 // The different characters in the words that can anchor a search.
