@@ -13,8 +13,9 @@ struct Allowance {
     std::uint32_t openWaits;      // sends under way, nested in one another
     std::uint32_t waitStartedAt;  // the tick count when the outermost of them began
     bool givenUp;
+    bool refused;
 };
-Allowance theCalls = {0, 0, 0, 0, false};
+Allowance theCalls = {0, 0, 0, 0, false, false};
 
 // Waiting spent so far, the open send's included, at most the whole allowance.
 std::uint32_t Spent() {
@@ -27,7 +28,7 @@ std::uint32_t Spent() {
 }  // namespace
 
 void BeginCall() {
-    if (theCalls.calls == 0) theCalls = Allowance{0, 0, 0, 0, false};
+    if (theCalls.calls == 0) theCalls = Allowance{0, 0, 0, 0, false, false};
     ++theCalls.calls;
 }
 
@@ -51,6 +52,14 @@ void EndWait() {
 
 void GiveUpWaiting() {
     theCalls.givenUp = true;
+}
+
+void NoteRefused() {
+    theCalls.refused = true;
+}
+
+bool WasRefused() {
+    return theCalls.refused;
 }
 
 }  // namespace zel

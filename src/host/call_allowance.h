@@ -37,4 +37,9 @@ void EndWait();
 // nothing.
 void GiveUpWaiting();
 
+// The system refused a message to the player (it runs with higher rights than the
+// client): noted for the rest of the call, so its error can say why.
+void NoteRefused();
+bool WasRefused();
+
 }  // namespace zel

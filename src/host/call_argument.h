@@ -48,6 +48,4 @@ bool ParseSwitch(const CallArgument& argument, bool* on);
 // Answers "ERR " followed by the reason. Returns the command's result.
 int AnswerError(char* data, const char* reason);
 
-constexpr char kPlayerNotRunning[] = "player not running";
-
 }  // namespace zel

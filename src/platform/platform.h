@@ -24,17 +24,25 @@ WindowHandle FindWindowByClass(const char* className);
 // True when the window exists and is of this class.
 bool WindowHasClass(WindowHandle window, const char* className);
 
+// How a timed send ended.
+enum class SendOutcome {
+    Answered,  // handled in time: the result is the window's
+    TimedOut,  // the wait ran out (the window still handles the message later), the
+               // system counts the window's thread as hung (then without waiting at all),
+               // or the window is gone
+    Refused,   // the system let it through to no one: the window's process runs with
+               // higher rights (as administrator), and takes only menu commands from ours
+};
+
 // Sends a message and waits at most timeoutMs for the window to handle it
-// (SendMessageTimeout with SMTO_ABORTIFHUNG). True, with the window's 32-bit result, when
-// it was handled in time; false, with 0, when the wait ran out (the window still handles
-// the message later), when the system counts the window's thread as hung (then without
-// waiting at all), or when the window is gone.
-bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+// (SendMessageTimeout with SMTO_ABORTIFHUNG). The result is the window's 32-bit answer
+// when it was answered, else 0.
+SendOutcome SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result);
 
 // The same for a WM_COPYDATA message: `size` bytes at `bytes`, tagged with `kind`
 // (dwData), copied by the system into the window's process. No sender window is named.
-bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+SendOutcome SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
                              std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result);
 
 // Copies at most maxCount - 1 bytes of the window's caption into buffer and ends it with

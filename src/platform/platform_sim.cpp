@@ -29,6 +29,7 @@ struct Window {
     bool hasWideCaption = false;
     std::uint32_t answerMs = 0;
     bool hung = false;
+    bool elevated = false;
 };
 
 struct Value {
@@ -71,6 +72,7 @@ int IndexOf(void* handle) { return static_cast<int>(reinterpret_cast<std::uintpt
 
 constexpr std::uint32_t kMessageUser = 0x0400;
 constexpr std::uint32_t kMessageCopyData = 0x004A;
+constexpr std::uint32_t kMessageCommand = 0x0111;
 
 
 int AddWindow(const std::string& className, const std::string& caption, RequestHandler onRequest) {
@@ -127,6 +129,9 @@ void SetAnswerTime(int window, std::uint32_t milliseconds) {
 }
 void SetHung(int window, bool hung) {
     TheDesktop().windows.at(static_cast<std::size_t>(window)).hung = hung;
+}
+void SetElevated(int window, bool elevated) {
+    TheDesktop().windows.at(static_cast<std::size_t>(window)).elevated = elevated;
 }
 void AdvanceClock(std::uint32_t milliseconds) { TheDesktop().clock += milliseconds; }
 void SetFileSearchTime(std::uint32_t milliseconds) { TheDesktop().fileSearchMs = milliseconds; }
@@ -241,19 +246,23 @@ bool WindowHasClass(WindowHandle window, const char* className) {
 namespace {
 
 // Delivers a message within the wait given, as SendMessageTimeout does.
-bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t timeoutMs,
-             std::int32_t* result) {
+// An elevated window takes only menu commands: the rest is refused before it arrives.
+SendOutcome Deliver(WindowHandle window, const sim::Message& message, std::uint32_t timeoutMs,
+                    std::int32_t* result) {
     auto& desktop = TheDesktop();
     *result = 0;
     desktop.sendWaits.push_back(timeoutMs);
     const int index = sim::IndexOf(window);
-    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size())) return false;
+    if (window == nullptr || index < 0 || index >= static_cast<int>(desktop.windows.size())) {
+        return SendOutcome::TimedOut;
+    }
     const sim::Window& target = desktop.windows[static_cast<std::size_t>(index)];
-    if (target.hung) return false;
+    if (target.elevated && message.message != sim::kMessageCommand) return SendOutcome::Refused;
+    if (target.hung) return SendOutcome::TimedOut;
     desktop.messages.push_back(message);
     if (target.answerMs > timeoutMs) {
         desktop.clock += timeoutMs;
-        return false;
+        return SendOutcome::TimedOut;
     }
     const std::uint32_t start = desktop.clock;
     desktop.clock += target.answerMs;
@@ -266,24 +275,25 @@ bool Deliver(WindowHandle window, const sim::Message& message, std::uint32_t tim
     // What a nested call took passed within this wait; past the wait, it ran out.
     if (desktop.clock - start > timeoutMs) {
         *result = 0;
-        return false;
+        return SendOutcome::TimedOut;
     }
-    return true;
+    return SendOutcome::Answered;
 }
 
 }  // namespace
 
-bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
+SendOutcome SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
     return Deliver(window, {sim::IndexOf(window), message, wParam, lParam}, timeoutMs, result);
 }
 
-bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
-                             std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result) {
+SendOutcome SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+                                    std::uint32_t size, std::uint32_t timeoutMs,
+                                    std::int32_t* result) {
     auto& desktop = TheDesktop();
     const std::size_t logged = desktop.messages.size();
     const auto slot = static_cast<std::intptr_t>(desktop.copyData.size());
-    const bool handled = Deliver(window, {sim::IndexOf(window), sim::kMessageCopyData, kind, slot},
+    const SendOutcome handled = Deliver(window, {sim::IndexOf(window), sim::kMessageCopyData, kind, slot},
                                  timeoutMs, result);
     // The bytes are kept for a message that reached the window, handled in time or not.
     if (desktop.messages.size() != logged) {

@@ -22,18 +22,23 @@ bool WindowHasClass(WindowHandle window, const char* className) {
     return i == length && className[i] == '\0';
 }
 
-bool SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
+SendOutcome SendWindowMessageTimed(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam, std::uint32_t timeoutMs, std::int32_t* result) {
     DWORD_PTR answer = 0;
+    SetLastError(ERROR_SUCCESS);
     const LRESULT handled =
         SendMessageTimeoutA(static_cast<HWND>(window), message, static_cast<WPARAM>(wParam),
                             static_cast<LPARAM>(lParam), SMTO_ABORTIFHUNG, timeoutMs, &answer);
     *result = handled != 0 ? static_cast<std::int32_t>(answer) : 0;
-    return handled != 0;
+    if (handled != 0) return SendOutcome::Answered;
+    // User interface privilege isolation: a process of higher integrity takes no messages
+    // but menu commands (and a few more) from ours.
+    return GetLastError() == ERROR_ACCESS_DENIED ? SendOutcome::Refused : SendOutcome::TimedOut;
 }
 
-bool SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
-                             std::uint32_t size, std::uint32_t timeoutMs, std::int32_t* result) {
+SendOutcome SendWindowCopyDataTimed(WindowHandle window, std::uintptr_t kind, const void* bytes,
+                                    std::uint32_t size, std::uint32_t timeoutMs,
+                                    std::int32_t* result) {
     COPYDATASTRUCT copy;
     copy.dwData = static_cast<ULONG_PTR>(kind);
     copy.cbData = size;

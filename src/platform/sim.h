@@ -51,6 +51,9 @@ const std::vector<std::string>& CopyDataPayloads();
 // as hung gets nothing, and a send to it returns at once.
 void SetAnswerTime(int window, std::uint32_t milliseconds);
 void SetHung(int window, bool hung);
+// An elevated window (a player run as administrator) takes menu commands from the
+// library; its requests and copy data are refused by the system, unseen by the window.
+void SetElevated(int window, bool elevated);
 void AdvanceClock(std::uint32_t milliseconds);
 // The wait each send allowed, in order, whether or not it delivered.
 const std::vector<std::uint32_t>& SendWaits();

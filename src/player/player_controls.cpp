@@ -51,10 +51,10 @@ int SetSwitch(char* data, std::int32_t setCode, std::int32_t getCode) {
     ReadCallArgument(data, argument);
     bool on = false;
     if (!ParseSwitch(argument, &on)) return AnswerError(data, "give on or off");
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     SendPlayerRequest(setCode, on ? 1 : 0);
     const bool now = SendPlayerRequest(getCode, 0) != 0;
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     return AnswerWord(data, now ? "on" : "off");
 }
 
@@ -83,13 +83,13 @@ ZEL_HOST_COMMAND(zel_winamp_set_volume) {
     if (!ParseAmount(argument, &change, &amount) || (change == Change::Set && amount > 100)) {
         return AnswerError(data, "volume must be a whole number from 0 to 100, or +N or -N");
     }
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     const std::int64_t now = change == Change::Set ? 0 : VolumePercent();
     const std::int64_t percent = Clamp(Applied(change, now, amount), 0, 100);
     SendPlayerRequest(kRequestVolume,
                       static_cast<std::int32_t>((percent * kVolumeSteps + 50) / 100));
     const std::int32_t after = VolumePercent();
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     return AnswerNumber(data, after);
 }
 
@@ -101,9 +101,9 @@ ZEL_HOST_COMMAND(zel_winamp_seek) {
     if (!ParseClockTime(argument, &change, &seconds)) {
         return AnswerError(data, "give a time as seconds, m:ss or h:mm:ss, or +/- one");
     }
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     const std::int32_t state = SendPlayerRequest(kRequestPlayState, 0);
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     if (state != kStatePlaying && state != kStatePaused) return AnswerError(data, "not playing");
     // The track's length, in seconds; -1 when it has none (a stream).
     const std::int32_t length = SendPlayerRequest(kRequestPlayTime, kTrackLengthSeconds);
@@ -111,14 +111,14 @@ ZEL_HOST_COMMAND(zel_winamp_seek) {
     if (change != Change::Set) {
         now = Clamp(SendPlayerRequest(kRequestPlayTime, kPlayPositionMs), 0, kLongestMs);
     }
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     const std::int64_t ms = Clamp(Applied(change, now, std::int64_t{seconds} * 1000), 0, kLongestMs);
     // The player seeks past the end all the same, and then moves on to the next track.
     if (length >= 0 && ms >= std::int64_t{length} * 1000) {
         return AnswerError(data, "past the end of the track");
     }
     const std::int32_t result = SendPlayerRequest(kRequestSeek, static_cast<std::int32_t>(ms));
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     if (result == -1) return AnswerError(data, "this track cannot seek");
     WriteClockAnswer(data, static_cast<std::int32_t>(ms / 1000));
     return kResultAnswer;
@@ -131,12 +131,12 @@ ZEL_HOST_COMMAND(zel_winamp_jump) {
     if (!ParseWholeNumber(argument, &number) || number < 1) {
         return AnswerError(data, "entry must be a whole number from 1");
     }
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     const std::int32_t length = SendPlayerRequest(kRequestPlaylistLength, 0);
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     if (number > length) return AnswerError(data, "past the end of the playlist");
     PlayEntryAt(number - 1);
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     return AnswerNumber(data, number);
 }
 

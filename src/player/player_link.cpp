@@ -9,20 +9,19 @@ constexpr std::uint32_t kMessageCommand = 0x0111;  // WM_COMMAND
 
 // Sends one message through `send` with what is left of the call's allowance. A player
 // that does not answer in time (or that the system counts as hung) ends the call's
-// dealings with it.
+// dealings with it. One that runs as administrator has its requests refused by the
+// system, at once: the call goes on (its menu commands still pass) but learns nothing.
 template <typename Send>
 std::int32_t SendWithinAllowance(platform::WindowHandle window, Send send) {
     const std::uint32_t left = CallAllowanceLeft();
     if (window == nullptr || left == 0) return 0;
     std::int32_t result = 0;
     BeginWait();
-    const bool answered = send(window, left, &result);
+    const platform::SendOutcome outcome = send(window, left, &result);
     EndWait();
-    if (!answered) {
-        GiveUpWaiting();
-        return 0;
-    }
-    return result;
+    if (outcome == platform::SendOutcome::Refused) NoteRefused();
+    if (outcome == platform::SendOutcome::TimedOut) GiveUpWaiting();
+    return outcome == platform::SendOutcome::Answered ? result : 0;
 }
 
 std::int32_t SendPlayerMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -45,11 +44,11 @@ platform::WindowHandle FindPlayerWindow() {
 }
 
 bool PlayerAnswering() {
-    return FindPlayerWindow() != nullptr;
+    return !WasRefused() && FindPlayerWindow() != nullptr;
 }
 
 const char* PlayerUnreachable() {
-    return "player not running";
+    return WasRefused() ? "the player runs as administrator" : "player not running";
 }
 
 bool PlayerWentSilent() {

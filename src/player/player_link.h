@@ -31,11 +31,12 @@ constexpr std::int32_t kRequestSettingsDir = 338;    // UTF-16, from player vers
 // during this call.
 platform::WindowHandle FindPlayerWindow();
 
-// True while a player window exists and has answered every message of this call in time:
-// the commands that take an argument check it before they send and after.
+// True while a player window exists and has answered every message of this call in time
+// (none refused): the commands that take an argument check it before they send and after.
 bool PlayerAnswering();
 
-// Why the player answers nothing, for an error answer ("ERR " and this).
+// Why the player answers nothing, for an error answer ("ERR " and this): "player not
+// running", or, where the system refused a message, "the player runs as administrator".
 const char* PlayerUnreachable();
 
 // True once a message of this call went unanswered in time: what the call learned from

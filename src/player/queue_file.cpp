@@ -28,7 +28,7 @@ bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr)
         return false;
     }
     if (!PlayerAnswering()) {
-        AnswerError(data, kPlayerNotRunning);
+        AnswerError(data, PlayerUnreachable());
         return false;
     }
     // Looked up only with a player to take it; the player would add an entry that cannot
@@ -43,7 +43,7 @@ bool QueueFile(char* data, std::int32_t* number, std::int32_t* before = nullptr)
                        static_cast<std::uint32_t>((argument.length + 1) * sizeof(char16_t)));
     *number = SendPlayerRequest(kRequestPlaylistLength, 0);
     if (!PlayerAnswering()) {
-        AnswerError(data, kPlayerNotRunning);
+        AnswerError(data, PlayerUnreachable());
         return false;
     }
     if (*number < 1 || (before != nullptr && *number <= *before)) {
@@ -71,7 +71,7 @@ ZEL_HOST_COMMAND(zel_winamp_play_file) {
     std::int32_t after = 0;
     if (!QueueFile(data, &after, &before)) return kResultAnswer;
     PlayEntryAt(before);
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     WriteDecimalAnswer(data, before + 1);
     return kResultAnswer;
 }

@@ -100,3 +100,34 @@ TEST_F(CallAllowanceTest, ALookupCutShortAnswersAsWithoutAPlayer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A player run as administrator: the system refuses its requests and copy data, and lets
+// its menu commands through. Queries answer as without a player; a command with an
+// argument says why.
+TEST_F(CallAllowanceTest, APlayerRunAsAdministratorTakesOnlyMenuCommands) {
+    const struct {
+        Command command;
+        const char* argument;
+        std::string answer;
+        std::size_t delivered;  // menu commands alone arrive
+    } cases[] = {
+        {zel_winamp_set_volume, "50", "ERR the player runs as administrator", 0},
+        {zel_winamp_enqueue, "http://radio.example/x", "ERR the player runs as administrator", 0},
+        {zel_winamp_insert_next, "2", "ERR the player runs as administrator", 0},
+        {zel_winamp_jump, "2", "ERR the player runs as administrator", 0},
+        {zel_winamp_play_state, "", "not running", 0},
+        {zel_winamp_playlist_tracks, "abc", "0", 0},
+        {zel_winamp_rating, "", "n/a", 0},
+        {zel_winamp_pause, "abc", "abc", 1},
+    };
+    for (const auto& c : cases) {
+        sim::Reset();
+        sim::SetElevated(sim::AddWindow("Winamp v1.x", "", [](std::int32_t, std::int32_t) { return 7; }), true);
+        EXPECT_EQ(Call(c.command, c.argument), c.answer) << c.argument;
+        EXPECT_EQ(sim::Messages().size(), c.delivered) << c.argument;
+    }
+}
+
+}  // namespace
