@@ -3,9 +3,9 @@
 //
 // The player is asked where it keeps its playlist, then made to write it (request 120),
 // and the file it wrote is searched (track/playlist_search.h). A player that goes silent
-// before the write is asked for is not running as far as this call is concerned; one
-// that does not finish the write in time (a huge list, a busy player) leaves the file as
-// it last wrote it, and that file is searched.
+// (or is refused) before the write is asked for is not there as far as this call is
+// concerned; one that does not finish the write in time (a huge list, a busy player)
+// leaves the file as it last wrote it, and that file is searched.
 #include "host/call_argument.h"
 #include "host/host_command.h"
 #include "platform/handles.h"
@@ -49,12 +49,12 @@ ZEL_HOST_COMMAND(zel_winamp_find) {
     if (!SplitSearchWords(argument.text, argument.length, words)) {
         return AnswerError(data, "give words to look for");
     }
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     // The directory first: a write that outlasts the allowance still leaves the file there.
     char16_t dir[platform::kMaxPath];
     std::size_t dirLength = 0;
     const bool named = PlaylistDirectory(dir, &dirLength);
-    if (!PlayerAnswering()) return AnswerError(data, kPlayerNotRunning);
+    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
     FlushPlaylist();
     PlaylistText text = PlaylistText::Ansi;
     platform::ScopedFile playlist(named ? OpenPlaylistFile(dir, dirLength, &text) : nullptr);
