@@ -74,6 +74,12 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity);
 // double-byte code pages 932, 936, 949 and 950 have such lead bytes; 1252 has none).
 bool IsAnsiLeadByte(unsigned char byte);
 
+// Lower-cases count units of UTF-16 in place as the system does (CharLowerBuffW): each
+// unit that has a simple lower-case mapping, in any script (Latin with its accents,
+// Greek, Cyrillic, ...), becomes its lower case; every other unit stays as it is. No
+// locale takes part, so the result is the same on every machine.
+void LowerCaseWide(char16_t* text, std::size_t count);
+
 // ---- Registry -------------------------------------------------------------------
 
 using RegistryKey = void*;

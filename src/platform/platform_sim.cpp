@@ -1,8 +1,10 @@
 // The seam in the native build: real POSIX files, and a simulated desktop for the
 // window manager, the registry and process creation.
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wctype.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -358,6 +360,23 @@ int WideToAnsi(const char16_t* text, int count, char* out, int capacity) {
 
 bool IsAnsiLeadByte(unsigned char byte) {
     return TheDesktop().doubleByte && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+}
+
+void LowerCaseWide(char16_t* text, std::size_t count) {
+    // The C library's simple lower-case mappings for all of Unicode, from a UTF-8 locale
+    // of its own (the process's locale is left alone). Surrogates, and so the characters
+    // past U+FFFF, stay as they are: the system's call maps units one at a time too.
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    for (std::size_t i = 0; i < count; ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+        if (unicode == static_cast<locale_t>(0)) {  // no such locale here: ASCII alone
+            if (unit >= u'A' && unit <= u'Z') text[i] = static_cast<char16_t>(unit + 32);
+            continue;
+        }
+        const auto lower = static_cast<std::uint32_t>(towlower_l(unit, unicode));
+        if (lower <= 0xFFFF) text[i] = static_cast<char16_t>(lower);
+    }
 }
 
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {

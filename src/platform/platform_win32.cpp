@@ -86,6 +86,15 @@ bool IsAnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
 
+void LowerCaseWide(char16_t* text, std::size_t count) {
+    // The length is a DWORD: a longer text is lowered in parts.
+    constexpr std::size_t kPart = 0x10000000;
+    for (std::size_t done = 0; done < count; done += kPart) {
+        const std::size_t part = count - done < kPart ? count - done : kPart;
+        CharLowerBuffW(reinterpret_cast<wchar_t*>(text + done), static_cast<DWORD>(part));
+    }
+}
+
 bool OpenLocalMachineKey(const char* subKey, std::uint32_t access, RegistryKey* key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened) != ERROR_SUCCESS) {

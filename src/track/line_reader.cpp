@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "track/bit_masks.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #include <emmintrin.h>
@@ -71,25 +73,6 @@ std::size_t RunBeforeLineEndSse2(const unsigned char* from, const unsigned char*
         p += 16;
     }
     return static_cast<std::size_t>(p - from) + RunBeforeLineEndPortable(p, to);
-}
-
-// Bits set in a 64-bit mask, without the processor's popcnt instruction (older processors
-// lack it) and without a helper from the compiler's library.
-inline unsigned BitCount(std::uint64_t bits) {
-    bits -= (bits >> 1) & 0x5555555555555555u;
-    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
-    bits = (bits + (bits >> 4)) & 0x0f0f0f0f0f0f0f0fu;
-    // Each byte now holds at most 8; the two halves added hold at most 16 a byte.
-    const std::uint32_t halves = static_cast<std::uint32_t>(bits) + static_cast<std::uint32_t>(bits >> 32);
-    return (halves * 0x01010101u) >> 24;
-}
-
-// Index of the lowest set bit of a mask that is not zero, in 32-bit halves so that 32-bit
-// builds need no helper either.
-inline unsigned LowestBit(std::uint64_t bits) {
-    const auto low = static_cast<std::uint32_t>(bits);
-    return low != 0 ? static_cast<unsigned>(__builtin_ctz(low))
-                    : 32u + static_cast<unsigned>(__builtin_ctz(static_cast<std::uint32_t>(bits >> 32)));
 }
 
 // One bit a byte for 64 bytes: the sign bits of four byte-wise compare results.

@@ -3,6 +3,8 @@
   big/   100,000 entries (about 8 MB), the last one a real tagged file
   one/   that tagged file alone
   huge/  a single line of 256 MiB, no line end
+  find/  1,000,000 entries as Winamp.m3u8 (UTF-8, about 95 MB), each with an #EXTINF title,
+         some names in other scripts, and "The Beatles - Yesterday" three times among them
 and, for the tag figures, one-entry playlists of track files made here:
   v1only/   a file with only an ID3v1 tag
   picture/  a file with only an ID3v2.3 tag whose 2 MB picture stands before the title
@@ -16,6 +18,8 @@ import struct
 import sys
 
 ENTRIES = 100_000
+FIND_ENTRIES = 1_000_000
+BEATLES = (250_000, 500_000, 999_990)
 HUGE = 256 * 1024 * 1024
 
 
@@ -84,9 +88,33 @@ def write_tag_files(out, win_out):
     one_track(out, win_out, "flac", flac, track="track.flac")
 
 
+def write_find_playlist(out):
+    """Per entry an #EXTINF line and a path as the player writes them; one artist in ten is
+    German, one in ten Russian, so that the search decodes and folds real UTF-8 too."""
+    os.makedirs(os.path.join(out, "find"), exist_ok=True)
+    with open(os.path.join(out, "find", "Winamp.m3u8"), "wb") as f:
+        f.write(b"\xef\xbb\xbf#EXTM3U\r\n")
+        lines = []
+        for i in range(1, FIND_ENTRIES + 1):
+            if i in BEATLES:
+                lines.append("#EXTINF:202,The Beatles - Yesterday\r\n"
+                             "C:\\Music\\The Beatles\\Help!\\13 - Yesterday.mp3\r\n")
+            else:
+                artist = ("K\u00fcnstler %d" if i % 10 == 3 else
+                          "\u0418\u0441\u043f\u043e\u043b\u043d\u0438\u0442\u0435\u043b\u044c %d"
+                          if i % 10 == 7 else "Artist %d") % i
+                lines.append("#EXTINF:213,%s - Title %d\r\nC:\\Music\\%s\\Album\\%02d - Title %d.mp3\r\n"
+                             % (artist, i, artist, i % 20 + 1, i))
+            if len(lines) == 10_000:
+                f.write("".join(lines).encode("utf-8"))
+                lines = []
+        f.write("".join(lines).encode("utf-8"))
+
+
 def main():
     out, tagged, win_out = sys.argv[1], sys.argv[2], sys.argv[3]
     write_tag_files(out, win_out)
+    write_find_playlist(out)
     for sub in ("big", "one", "huge"):
         os.makedirs(os.path.join(out, sub), exist_ok=True)
     with open(os.path.join(out, "big", "winamp.m3u"), "wb") as f:

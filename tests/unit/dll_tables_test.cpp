@@ -55,11 +55,11 @@ const char* const kExpectedExports[] = {
     "zel_winamp_set_repeat", "zel_winamp_entry_file", "zel_winamp_entry_title",
     "zel_winamp_enqueue", "zel_winamp_play_file",
     // for request bots
-    "zel_winamp_insert_next", "zel_winamp_remove", "zel_winamp_rating", "zel_winamp_set_rating",
-    "zel_winamp_stop_after_state", "zel_winamp_set_stop_after", "zel_winamp_next_entry",
-    "zel_winamp_player_version",
+    "zel_winamp_find", "zel_winamp_insert_next", "zel_winamp_remove", "zel_winamp_rating",
+    "zel_winamp_set_rating", "zel_winamp_stop_after_state", "zel_winamp_set_stop_after",
+    "zel_winamp_next_entry", "zel_winamp_player_version",
 };
-static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 78, "LoadDll and 77 commands");
+static_assert(sizeof kExpectedExports / sizeof kExpectedExports[0] == 79, "LoadDll and 78 commands");
 
 const char* const kAllowedImports[] = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll"};
 

@@ -50,6 +50,7 @@ ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_file);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_entry_title);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_enqueue);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_play_file);
+ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_find);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_insert_next);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_remove);
 ZEL_HOST_COMMAND_SIGNATURE(zel_winamp_rating);
