@@ -9,6 +9,7 @@
 #include "host/call_argument.h"
 #include "host/host_command.h"
 #include "platform/handles.h"
+#include "player/clock_text.h"
 #include "player/player_link.h"
 #include "track/playlist_file.h"
 #include "track/playlist_search.h"
@@ -22,16 +23,11 @@ void AnswerMatches(char* data, const SearchMatches& matches) {
         WriteText(data, "none");
         return;
     }
-    char text[kMostMatches * 11];  // ten digits and a blank each
+    char text[kMostMatches * kDecimalCapacity];  // a number and a blank each
     std::size_t n = 0;
     for (std::size_t i = 0; i < matches.count; ++i) {
         if (i != 0) text[n++] = ' ';
-        char digits[10];
-        std::size_t d = 0;
-        for (std::uint32_t v = matches.entry[i]; d == 0 || v != 0; v /= 10) {
-            digits[d++] = static_cast<char>('0' + v % 10);
-        }
-        while (d != 0) text[n++] = digits[--d];
+        n += FormatDecimal(static_cast<std::int32_t>(matches.entry[i]), text + n);
     }
     WriteText(data, text, n);
 }

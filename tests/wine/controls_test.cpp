@@ -27,6 +27,8 @@ const std::string kList = kQueueDir + "two.m3u";
 const std::string kStopped = "entries=3\n";
 const std::string kPlaying = "entries=3\nstate=playing\nplay_ms=5000\n";
 const std::string kPaused = "entries=3\nstate=paused\nplay_ms=5000\n";
+const Log kFind = {"REQ 338 0", "REQ 337 0", "REQ 120 0"};
+const std::string k30 = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30";
 const std::string kSecond = "entries=3\nstate=playing\nposition=1\n";
 
 // The player's log line for a queued path: the kind, the UTF-16 bytes with their zero.
@@ -163,6 +165,14 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
         {"next_entry", "", kSecond, "3", {"REQ 0 0", "REQ 136 0"}},
         {"next_entry", "", kSecond + "shuffle=1\nrequest.136.0=-1", "n/a", {"REQ 0 0", "REQ 136 0"}},
         {"next_entry", "", kSecond + "version=0x5060", "n/a", {"REQ 0 0"}},
+        // The playlist is found (the player names no directory: its install directory),
+        // written, and searched in its UTF-8 file; 30 matches at most.
+        {"find", "\xd0\xba\xd0\xb8\xd0\xbd\xd0\xbe group",
+         "entries=2\nentry=C:\\m\\b.mp3|Group \xd0\x9a\xd0\x98\xd0\x9d\xd0\x9e", "1", kFind},
+        {"find", "title", "entries=40", k30, kFind},
+        {"find", "2.MP3 list", "entries=3", "2", kFind},
+        {"find", "title nowhere", "entries=3", "none", kFind},
+        {"find", " \t ", "entries=3", "ERR give words to look for", {}},
         {"player_version", "", "", "5.9.2 Build 10042", {"REQ 1 0"}},
         {"player_version", "", "version_text=\nversion=0x5066", "5.66", {"REQ 1 0", "REQ 0 0"}},
         {"player_version", "", "version_text=\nversion=0x2080", "2.80", {"REQ 1 0", "REQ 0 0"}},
@@ -182,6 +192,7 @@ TEST(Controls, AnswerAndSendExactlyWhatTheArgumentAsksFor) {
 TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer) {
     stop_shared_player();
     remove_file(std::string(kInstallDir) + "winamp.m3u");
+    remove_file(std::string(kInstallDir) + "Winamp.m3u8");
     const char* const kNotRunning = "ERR player not running";
     const char* const kCases[][3] = {
         {"play_state", "", "not running"}, {"volume", "", "0"}, {"shuffle", "", "off"},
@@ -193,7 +204,7 @@ TEST(Controls, WithoutAPlayerCommandsAnswerAnErrorAndQueriesTheirNoPlayerAnswer)
         {"insert_next", "1", kNotRunning}, {"insert_next", kUrl.c_str(), kNotRunning},
         {"remove", "1", kNotRunning}, {"set_rating", "3", kNotRunning},
         {"set_stop_after", "on", kNotRunning}, {"rating", "", "n/a"}, {"stop_after_state", "", "n/a"},
-        {"next_entry", "", "n/a"}, {"player_version", "", "n/a"},
+        {"next_entry", "", "n/a"}, {"player_version", "", "n/a"}, {"find", "x", kNotRunning},
     };
     for (const auto& c : kCases) {
         const ClientCall result = call(std::string("zel_winamp_") + c[0], c[1]);
