@@ -21,6 +21,9 @@ using WindowHandle = void*;
 // The first top-level window of this class, or null. No title is matched.
 WindowHandle FindWindowByClass(const char* className);
 
+// True when both windows exist and belong to one process.
+bool SameProcess(WindowHandle a, WindowHandle b);
+
 // True when the window exists and is of this class.
 bool WindowHasClass(WindowHandle window, const char* className);
 

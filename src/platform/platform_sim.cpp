@@ -236,6 +236,14 @@ WindowHandle FindWindowByClass(const char* className) {
     return nullptr;
 }
 
+// Every simulated window belongs to the one player process.
+bool SameProcess(WindowHandle a, WindowHandle b) {
+    const int count = static_cast<int>(TheDesktop().windows.size());
+    const int first = sim::IndexOf(a);
+    const int second = sim::IndexOf(b);
+    return a != nullptr && b != nullptr && first >= 0 && first < count && second >= 0 && second < count;
+}
+
 bool WindowHasClass(WindowHandle window, const char* className) {
     const auto& windows = TheDesktop().windows;
     const int index = sim::IndexOf(window);

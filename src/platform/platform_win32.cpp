@@ -13,6 +13,14 @@ WindowHandle FindWindowByClass(const char* className) {
     return FindWindowA(className, nullptr);
 }
 
+bool SameProcess(WindowHandle a, WindowHandle b) {
+    DWORD first = 0;
+    DWORD second = 0;
+    GetWindowThreadProcessId(static_cast<HWND>(a), &first);
+    GetWindowThreadProcessId(static_cast<HWND>(b), &second);
+    return first != 0 && first == second;
+}
+
 bool WindowHasClass(WindowHandle window, const char* className) {
     char name[64];
     const int length = GetClassNameA(static_cast<HWND>(window), name, sizeof name);

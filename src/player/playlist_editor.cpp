@@ -20,15 +20,18 @@ static_assert(sizeof(InsertRequest) == 524, "the editor reads 524 bytes");
 }  // namespace
 
 platform::WindowHandle FindEditorWindow() {
+    // The window of its class that belongs to the player found costs the player nothing.
+    const platform::WindowHandle player = FindPlayerWindow();
+    const platform::WindowHandle found = platform::FindWindowByClass(kEditorWindowClass);
+    if (player != nullptr && found != nullptr && platform::SameProcess(player, found)) return found;
+    // Else (another player's editor came first) the player names its own.
     const std::int32_t answer = SendPlayerRequest(kRequestEditorWindow, 1);
     if (PlayerWentSilent() || FindPlayerWindow() == nullptr) return nullptr;
     // A window handle's 32 bits, widened as the system widens handles between 32-bit and
     // 64-bit processes; taken only when it is the editor's (an older player answers 1).
     const auto named = reinterpret_cast<platform::WindowHandle>(static_cast<std::intptr_t>(answer));
-    if (answer != 0 && answer != 1 && platform::WindowHasClass(named, kEditorWindowClass)) {
-        return named;
-    }
-    return platform::FindWindowByClass(kEditorWindowClass);
+    const bool editor = answer != 0 && answer != 1 && platform::WindowHasClass(named, kEditorWindowClass);
+    return editor ? named : nullptr;
 }
 
 void InsertEntry(platform::WindowHandle editor, const char16_t* path, std::size_t count,

@@ -15,8 +15,9 @@ constexpr char kEditorWindowClass[] = "Winamp PE";
 // message's file field holds 260 units.
 constexpr std::size_t kLongestInsertPath = 259;
 
-// The editor's window: the one the player names (request 260), else the first of its
-// class (older players). Null without a player, or with one that stopped answering.
+// The editor's window: the first of its class where it is the player's (as in older
+// players, which cannot name it), else the one the player names (request 260). Null
+// without a player, or with one that stopped answering.
 platform::WindowHandle FindEditorWindow();
 
 // Inserts a file (count UTF-16 units, at most kLongestInsertPath) before the entry at

@@ -52,6 +52,11 @@ bool NamesAnEntry(const CallArgument& argument) {
     return true;
 }
 
+// No editor window: no player (or one that stopped answering), or one without an editor.
+int AnswerMissingEditor(char* data) {
+    return AnswerError(data, PlayerAnswering() ? "the player has no playlist editor" : PlayerUnreachable());
+}
+
 }  // namespace
 }  // namespace zel
 
@@ -85,16 +90,23 @@ ZEL_HOST_COMMAND(zel_winamp_insert_next) {
         return kResultAnswer;
     }
     const std::int32_t position = SendPlayerRequest(kRequestPlaylistPosition, 0);
-    const std::int32_t before = length >= 0 ? length : SendPlayerRequest(kRequestPlaylistLength, 0);
+    // An empty list and a list of one both answer position 0; past it, the list holds the
+    // current entry and so is not empty. The length is asked only where that tells.
+    if (length < 0 && position <= 0) length = SendPlayerRequest(kRequestPlaylistLength, 0);
     const platform::WindowHandle editor = FindEditorWindow();
-    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
-    if (editor == nullptr) return AnswerError(data, "the player has no playlist editor");
+    if (editor == nullptr) return AnswerMissingEditor(data);
     // After the current entry; in an empty list, first.
-    const std::int32_t index = before > 0 && position >= 0 && position < before ? position + 1 : 0;
+    const std::int32_t index =
+        length == 0 || position < 0 || (length > 0 && position >= length) ? 0 : position + 1;
     InsertEntry(editor, path, count, index);
     const std::int32_t after = SendPlayerRequest(kRequestPlaylistLength, 0);
     if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
-    if (after != before + 1) return AnswerError(data, "the player did not add it");
+    // With the length before, the list must have grown by one; without it, it must at
+    // least reach the new entry (a player before 5.3, which ignores the insert, is caught
+    // where the current entry was the last).
+    if (length >= 0 ? after != length + 1 : after < index + 1) {
+        return AnswerError(data, "the player did not add it");
+    }
     WriteDecimalAnswer(data, index + 1);
     return kResultAnswer;
 }
@@ -117,8 +129,7 @@ ZEL_HOST_COMMAND(zel_winamp_remove) {
     std::int32_t length = 0;
     if (!EntryInPlaylist(data, argument, &number, &length)) return kResultAnswer;
     const platform::WindowHandle editor = FindEditorWindow();
-    if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());
-    if (editor == nullptr) return AnswerError(data, "the player has no playlist editor");
+    if (editor == nullptr) return AnswerMissingEditor(data);
     DeleteEntry(editor, number - 1);
     const std::int32_t after = SendPlayerRequest(kRequestPlaylistLength, 0);
     if (!PlayerAnswering()) return AnswerError(data, PlayerUnreachable());

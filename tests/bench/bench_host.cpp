@@ -490,9 +490,53 @@ int BenchFind(const char* dll, const char* scenario, const std::string& dir, int
     return 0;
 }
 
+// One call as the client makes it: load, LoadDll, the command, unload.
+double TimeClientCall(const char* dll, const char* name, const char* argument) {
+    const double start = Now();
+    HMODULE module = LoadLibraryA(dll);
+    if (module == nullptr || !CallLoadDll(module)) {
+        std::fprintf(stderr, "bench: cannot load %s\n", dll);
+        std::exit(1);
+    }
+    int result = 0;
+    CallCommand(Export(module, name), &result, argument);
+    FreeLibrary(module);
+    return Now() - start;
+}
+
+// insert_next against enqueue, the same address queued by each as the client calls them,
+// alternately: what going through the playlist editor (after the current entry) costs
+// over appending.
+int BenchQueue(const char* dll, const char* scenario, int rounds) {
+    WriteScenario(scenario, "entries=3\nstate=playing\nposition=1\n");
+    const char* const address = "http://radio.example/stream";
+    std::vector<double> ratio, inserts, appends;
+    for (int round = 0; round <= rounds; ++round) {  // round 0 warms the caches
+        double insert = 0, append = 0;
+        if (round % 2 == 0) {
+            insert = TimeClientCall(dll, "zel_winamp_insert_next", address);
+            append = TimeClientCall(dll, "zel_winamp_enqueue", address);
+        } else {
+            append = TimeClientCall(dll, "zel_winamp_enqueue", address);
+            insert = TimeClientCall(dll, "zel_winamp_insert_next", address);
+        }
+        if (round == 0) continue;
+        inserts.push_back(insert);
+        appends.push_back(append);
+        ratio.push_back(insert / append);
+    }
+    Row("insert_next against enqueue", Micros(Median(inserts)), "enqueue " + Micros(Median(appends)),
+        Median(ratio), 1.2, "x enqueue");
+    SettlePlayer(scenario);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "queue") {
+        return BenchQueue(argv[2], argv[3], std::atoi(argv[4]));
+    }
     if (argc == 7 && std::string(argv[1]) == "wait") {
         return BenchWait(argv[2], argv[3], argv[4], argv[5], std::atoi(argv[6]));
     }
@@ -513,6 +557,7 @@ int main(int argc, char** argv) {
                  "       bench player <dll> <scenario> <dir-big> <dir-one> <dir-huge> <rounds>\n"
                  "       bench tags <dll> <scenario> <rounds> label|queryA|dirA|queryB|dirB ...\n"
                  "       bench wait <dll> <unbounded-dll> <scenario> <dir-one> <rounds>\n"
-                 "       bench find <dll> <scenario> <dir-find> <rounds>\n");
+                 "       bench find <dll> <scenario> <dir-find> <rounds>\n"
+                 "       bench queue <dll> <scenario> <rounds>\n");
     return 2;
 }

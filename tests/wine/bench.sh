@@ -41,6 +41,8 @@ bench_arch() {
     echo "measuring find over 1,000,000 entries (simulated player running)..."
     wine_run bench.exe find zel.winamp.dll 'C:\zelbench\scenario.txt' 'C:\zelbench\find\' 5 \
         >>"$rows" 2>>"$notes"
+    echo "measuring insert_next against enqueue (simulated player running)..."
+    wine_run bench.exe queue zel.winamp.dll 'C:\zelbench\scenario.txt' 101 >>"$rows" 2>>"$notes"
     echo "measuring the bound on waiting (a prompt, a dialog and a hung player)..."
     wine_run bench.exe wait zel.winamp.dll zel.winamp.unbounded.dll 'C:\zelbench\scenario.txt' \
         'C:\zelbench\one\' 31 >>"$rows" 2>>"$notes"
@@ -67,6 +69,8 @@ bench_arch() {
     echo "  find: a 1,000,000-entry Winamp.m3u8 (95 MB: #EXTINF title and path per entry), the"
     echo "  fastest of five calls against the fastest of five ReadFile reads of it in 64 KiB blocks,"
     echo "  interleaved; the player writes nothing on request 120 here."
+    echo "  insert_next: an address queued after the current entry through the playlist editor,"
+    echo "  against enqueue appending it, called alternately, the player answering at once."
     echo "  entry_file, entry_title: entry 100000 against entry 1, each named by the player (its"
     echo "  path by request 214, its title by 213)."
     echo "  ID3v2: tag_title on an ID3v2-only file whose 2 MB picture precedes the title. M4A:"

@@ -127,15 +127,15 @@ std::string narrow(const std::wstring& wide, UINT code_page) {
     return text;
 }
 
+// The log stays open for appending: each line goes to the file's end as it is then, also
+// after a test has emptied the file.
 void append_log(const std::string& line) {
-    HANDLE file = CreateFileA(g_log.c_str(), FILE_APPEND_DATA,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    static HANDLE file = CreateFileA(g_log.c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const std::string text = line + "\r\n";
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 std::string state_line() {
@@ -150,8 +150,17 @@ void note_state() {
     g.logged = line;
 }
 
-// Starts afresh from the scenario whenever its text has changed.
+// Starts afresh from the scenario whenever its text has changed (it is read again only
+// when its size or time of writing has).
 void refresh() {
+    static ULONGLONG stamp = 0;
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    if (GetFileAttributesExA(g_scenario.c_str(), GetFileExInfoStandard, &info)) {
+        const ULONGLONG now = (ULONGLONG{info.ftLastWriteTime.dwHighDateTime} << 32 |
+                               info.ftLastWriteTime.dwLowDateTime) ^ info.nFileSizeLow;
+        if (now == stamp && !g_text.empty()) return;
+        stamp = now;
+    }
     const std::string text = read_file(g_scenario);
     if (text == g_text) return;
     g_text = text;
@@ -412,7 +421,6 @@ LRESULT state_answer(int code, int arg) {
 
 LRESULT answer_request(int code, int arg) {
     append_log("REQ " + std::to_string(code) + " " + std::to_string(arg));
-    refresh();
     LRESULT text = 0;
     if (scenario_text(code, arg, &text)) return text;
     std::string value;
@@ -429,7 +437,6 @@ LRESULT answer_request(int code, int arg) {
 }
 
 void run_command(unsigned int id) {
-    refresh();
     switch (id) {
         case 40045:  // resumes a paused track; else plays the entry at the position
             if (g.play == 3) g.play = 1;
@@ -455,19 +462,19 @@ void run_command(unsigned int id) {
     note_state();
 }
 
-int scenario_number(const std::string& key) {
-    refresh();
-    return static_cast<int>(number(key, 0));
-}
-
 // A hung player reads no message while the scenario says so.
 void hang_while_told() {
-    while (scenario_number("hang") != 0) Sleep(20);
+    while (number("hang", 0) != 0) {
+        Sleep(20);
+        refresh();
+    }
 }
 
-// A slow or hung player: late for every message, or not reading any while hung.
+// A slow or hung player: late for every message, or not reading any while hung. Every
+// message starts here, with the scenario brought up to date.
 void behave_before_answering() {
-    const int delay = scenario_number("delay_ms");
+    refresh();
+    const long long delay = number("delay_ms", 0);
     if (delay > 0) Sleep(static_cast<DWORD>(delay));
     hang_while_told();
 }
@@ -502,7 +509,7 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
             behave_before_answering();
             const auto id = static_cast<unsigned int>(wparam);
             append_log("CMD " + std::to_string(id));
-            const int dialog = scenario_number("dialog." + std::to_string(id));
+            const long long dialog = number("dialog." + std::to_string(id), 0);
             if (dialog > 0) {
                 run_modal_loop(static_cast<DWORD>(dialog));
                 append_log("END " + std::to_string(id));
@@ -511,6 +518,7 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
             return 0;
         }
         case WM_TIMER:
+            refresh();
             hang_while_told();
             return 0;
         case WM_COPYDATA: {
@@ -520,7 +528,6 @@ LRESULT CALLBACK player_window(HWND window, UINT message, WPARAM wparam, LPARAM 
             const std::wstring text = copied_text(copy->lpData, copy->cbData / 2);
             append_log("COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) + " " +
                        std::to_string(copy->cbData) + " " + narrow(text, CP_UTF8));
-            refresh();
             if (copy->dwData == 1100 && !text.empty() && !queue_playlist_file(text)) {
                 g.list.push_back({text, L"", 0});
             }
@@ -546,7 +553,6 @@ LRESULT CALLBACK editor_window(HWND window, UINT message, WPARAM wparam, LPARAM 
     };
     if (message == WM_COPYDATA) {
         behave_before_answering();
-        refresh();
         const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
         if (copy->dwData != 114 || copy->cbData != sizeof(Insert)) {
             append_log("PE COPY " + std::to_string(static_cast<unsigned long long>(copy->dwData)) +
@@ -565,7 +571,6 @@ LRESULT CALLBACK editor_window(HWND window, UINT message, WPARAM wparam, LPARAM 
     }
     if (message == WM_USER) {
         behave_before_answering();
-        refresh();
         if (wparam != 104) {
             append_log("PE REQ " + std::to_string(static_cast<int>(lparam)) + " " +
                        std::to_string(static_cast<int>(wparam)));
