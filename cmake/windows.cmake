@@ -22,8 +22,14 @@ set_target_properties(zel_winamp PROPERTIES PREFIX "" OUTPUT_NAME "zel.winamp" S
 target_include_directories(zel_winamp PRIVATE src)
 target_compile_options(zel_winamp PRIVATE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector)
+# Sections stand in the file at page boundaries, as they do in memory: a loader can then
+# map the file as it stands instead of copying each section in. Windows maps either way;
+# Wine copies an image laid out at 512 bytes, which for this DLL cost the client ~0.5 ms
+# a call (mIRC loads it for every call), more than the loader's own work.
+set(ZEL_IMAGE_LAYOUT -Wl,--file-alignment=4096)
 target_link_options(zel_winamp PRIVATE
-  -nostdlib -Wl,-e,${ZEL_DLL_ENTRY} -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s)
+  -nostdlib -Wl,-e,${ZEL_DLL_ENTRY} -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat -s
+  ${ZEL_IMAGE_LAYOUT})
 
 # The client stand-in of the ARM64 test stage: no runtime, Win32 calls only. The x64
 # build has it too: what the x64 DLL answers through it is what the ARM64 DLL must answer.

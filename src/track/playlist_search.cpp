@@ -247,8 +247,6 @@ __attribute__((noinline)) unsigned HandleCandidates(Scan& s, const ChunkCarry& c
 
 // Takes a chunk's byte masks (`real` of its bytes from the file, the rest blank padding)
 // into the scan; false once the scan is done (Ctrl-Z, enough matches, a failed read).
-// kCountInstruction: count bits with the processor's popcnt (only where it has one).
-template <bool kCountInstruction>
 __attribute__((always_inline)) inline bool AdvanceChunk(Scan& s, ChunkCarry& c, std::uint64_t base,
                                                         const ByteMasks& raw, std::size_t real) {
     // Adding the carriage returns to the blank bytes carries out of each one through the
@@ -271,11 +269,7 @@ __attribute__((always_inline)) inline bool AdvanceChunk(Scan& s, ChunkCarry& c, 
         c.pending = (flags & kStillPending) != 0;
         if ((flags & kDone) != 0) return false;
     }
-    if constexpr (kCountInstruction) {
-        c.entriesBefore += static_cast<std::uint32_t>(__builtin_popcountll(m.entries));
-    } else {
-        c.entriesBefore += BitCount(m.entries);
-    }
+    c.entriesBefore += BitCount(m.entries);
     if (m.starts != 0) {
         c.older = c.recent;
         c.recent = {base, m.starts, m.entries};
@@ -327,7 +321,7 @@ bool ScanBlockPortable(Scan& s, const unsigned char (&classes)[256]) {
             if (c & kBefore) m.before |= bit;
             if (c & kAt) m.at |= bit;
         }
-        more = AdvanceChunk<false>(s, c, s.blockOffset + p, m, real);
+        more = AdvanceChunk(s, c, s.blockOffset + p, m, real);
     }
     s.carry = c;
     return more;
@@ -360,12 +354,10 @@ inline VectorSet ToVector(const ByteSet& set) {
     return v;
 }
 
-// kOneProbe: both of the set's probes are the same (a letter in either case, one byte).
-template <bool kOneProbe>
+// Where a set has one probe (a letter in either case, one byte), both are the same.
 __attribute__((target("sse2"), always_inline))
 inline __m128i InSet(__m128i bytes, const VectorSet& set) {
     const __m128i first = _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[0]), set.value[0]);
-    if constexpr (kOneProbe) return first;
     return _mm_or_si128(first, _mm_cmpeq_epi8(_mm_or_si128(bytes, set.orMask[1]), set.value[1]));
 }
 
@@ -376,7 +368,6 @@ struct VectorConstants {
 };
 
 // One chunk sixteen bytes at a time (`real` of its bytes from the file).
-template <bool kOneProbe, bool kCountInstruction>
 __attribute__((target("sse2"), always_inline))
 inline bool ScanChunkByVectors(Scan& s, ChunkCarry& c, const VectorConstants& k,
                                const unsigned char* chunk, std::uint64_t base, std::size_t real) {
@@ -401,29 +392,30 @@ inline bool ScanChunkByVectors(Scan& s, ChunkCarry& c, const VectorConstants& k,
     // only what carries into the next chunk is made of the other set.
     const VectorSet& rare = s.anchor.atRarer ? k.at : k.before;
     __m128i r[4];
-    for (int i = 0; i < 4; ++i) r[i] = InSet<kOneProbe>(v[i], rare);
+    for (int i = 0; i < 4; ++i) r[i] = InSet(v[i], rare);
     if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(r[0], r[1]), _mm_or_si128(r[2], r[3]))) != 0) {
-        m.before = Mask64(InSet<kOneProbe>(v[0], k.before), InSet<kOneProbe>(v[1], k.before),
-                          InSet<kOneProbe>(v[2], k.before), InSet<kOneProbe>(v[3], k.before));
-        m.at = Mask64(InSet<kOneProbe>(v[0], k.at), InSet<kOneProbe>(v[1], k.at),
-                      InSet<kOneProbe>(v[2], k.at), InSet<kOneProbe>(v[3], k.at));
+        m.before = Mask64(InSet(v[0], k.before), InSet(v[1], k.before),
+                          InSet(v[2], k.before), InSet(v[3], k.before));
+        m.at = Mask64(InSet(v[0], k.at), InSet(v[1], k.at),
+                      InSet(v[2], k.at), InSet(v[3], k.at));
     } else if (s.anchor.atRarer) {
         // The last byte of a whole chunk carries into the next.
-        m.before = real == kChunk ? static_cast<std::uint64_t>(_mm_movemask_epi8(InSet<kOneProbe>(v[3], k.before)))
+        m.before = real == kChunk ? static_cast<std::uint64_t>(_mm_movemask_epi8(InSet(v[3], k.before)))
                                         << 48
-                                  : Mask64(InSet<kOneProbe>(v[0], k.before), InSet<kOneProbe>(v[1], k.before),
-                                           InSet<kOneProbe>(v[2], k.before), InSet<kOneProbe>(v[3], k.before));
+                                  : Mask64(InSet(v[0], k.before), InSet(v[1], k.before),
+                                           InSet(v[2], k.before), InSet(v[3], k.before));
     } else if (c.anchorCarry != 0) {
         // Only a candidate on the chunk's first byte, after the last one of the chunk before.
-        m.at = static_cast<std::uint64_t>(_mm_movemask_epi8(InSet<kOneProbe>(v[0], k.at)));
+        m.at = static_cast<std::uint64_t>(_mm_movemask_epi8(InSet(v[0], k.at)));
     }
-    return AdvanceChunk<kCountInstruction>(s, c, base, m, real);
+    return AdvanceChunk(s, c, base, m, real);
 }
 
-// The block's chunks: the whole ones where they stand, then its last bytes padded.
-template <bool kOneProbe, bool kCountInstruction>
-__attribute__((target("sse2"), always_inline))
-inline bool ScanBlockByVectors(Scan& s) {
+// The block's chunks: the whole ones where they stand, then its last bytes padded. The
+// client's thread may arrive with a stack aligned to four bytes only, so this realigns it
+// for the vector spills.
+__attribute__((target("sse2"), force_align_arg_pointer))
+bool ScanBlockVector(Scan& s) {
     VectorConstants k;
     k.aboveBlank = _mm_set1_epi8(static_cast<char>(127 - kBlank));
     k.cr = _mm_set1_epi8(static_cast<char>(kCarriageReturn));
@@ -435,49 +427,28 @@ inline bool ScanBlockByVectors(Scan& s) {
     bool more = true;
     std::size_t p = 0;
     for (; more && s.end - p >= kChunk; p += kChunk) {
-        more = ScanChunkByVectors<kOneProbe, kCountInstruction>(s, c, k, s.room->block + p,
+        more = ScanChunkByVectors(s, c, k, s.room->block + p,
                                                                 s.blockOffset + p, kChunk);
     }
     if (more && p < s.end) {
         alignas(16) unsigned char tail[kChunk];
         std::size_t real = 0;
         const unsigned char* chunk = ChunkAt(s, p, tail, &real);
-        more = ScanChunkByVectors<kOneProbe, kCountInstruction>(s, c, k, chunk, s.blockOffset + p, real);
+        more = ScanChunkByVectors(s, c, k, chunk, s.blockOffset + p, real);
     }
     s.carry = c;
     return more;
 }
 
-// The client's thread may arrive with a stack aligned to four bytes only, so these realign
-// it for the vector spills.
-__attribute__((target("sse2"), force_align_arg_pointer))
-bool ScanBlockSse2(Scan& s, bool oneProbe) {
-    return oneProbe ? ScanBlockByVectors<true, false>(s) : ScanBlockByVectors<false, false>(s);
-}
-
-__attribute__((target("sse2,popcnt"), force_align_arg_pointer))
-bool ScanBlockSse2Popcnt(Scan& s, bool oneProbe) {
-    return oneProbe ? ScanBlockByVectors<true, true>(s) : ScanBlockByVectors<false, true>(s);
-}
-
 // The best scan this processor runs.
 ChunkScan BestScan() {
     unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0 || (edx & bit_SSE2) == 0) return ChunkScan::Portable;
-    return (ecx & bit_POPCNT) != 0 ? ChunkScan::Sse2Popcnt : ChunkScan::Sse2;
-}
-
-bool SameProbes(const ByteSet& set) {
-    return set.probe[0].orMask == set.probe[1].orMask && set.probe[0].value == set.probe[1].value;
-}
-
-bool ScanBlockVector(Scan& s, ChunkScan scan) {
-    const bool oneProbe = SameProbes(s.anchor.before) && SameProbes(s.anchor.at);
-    return scan == ChunkScan::Sse2Popcnt ? ScanBlockSse2Popcnt(s, oneProbe) : ScanBlockSse2(s, oneProbe);
+    const bool sse2 = __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (edx & bit_SSE2) != 0;
+    return sse2 ? ChunkScan::Sse2 : ChunkScan::Portable;
 }
 #else
 ChunkScan BestScan() { return ChunkScan::Portable; }
-bool ScanBlockVector(Scan&, ChunkScan) { return false; }
+bool ScanBlockVector(Scan&) { return false; }
 #endif
 
 // The next block; false at the end of the file or on a failed read.
@@ -536,14 +507,14 @@ SearchOutcome SearchPlaylistWith(platform::FileHandle file, PlaylistText text,
             ClassifyBytes(s.anchor, classes);
             first = false;
         }
-        if (!(scan != ChunkScan::Portable ? ScanBlockVector(s, scan) : ScanBlockPortable(s, classes))) break;
+        if (!(scan != ChunkScan::Portable ? ScanBlockVector(s) : ScanBlockPortable(s, classes))) break;
     }
     return s.failed ? SearchOutcome::Unreadable : SearchOutcome::Searched;
 }
 
 SearchOutcome SearchPlaylist(platform::FileHandle file, PlaylistText text, SearchWords& words,
                              SearchMatches& matches) {
-    return SearchPlaylistWith(file, text, words, matches, kSearchBlock, ChunkScan::Sse2Popcnt);
+    return SearchPlaylistWith(file, text, words, matches, kSearchBlock, ChunkScan::Sse2);
 }
 
 }  // namespace zel

@@ -41,9 +41,8 @@ enum class SearchOutcome { Searched, Unreadable, NoMemory };
 SearchOutcome SearchPlaylist(platform::FileHandle file, PlaylistText text, SearchWords& words,
                              SearchMatches& matches);
 
-// How the scan takes its chunks: a byte at a time (any processor), with SSE2, or with SSE2
-// and popcnt.
-enum class ChunkScan { Portable, Sse2, Sse2Popcnt };
+// How the scan takes its chunks: a byte at a time (any processor), or with SSE2.
+enum class ChunkScan { Portable, Sse2 };
 
 // The same, reading `block` bytes at a time (1 to kSearchBlock), with the given scan or
 // the best below it that the processor has.

@@ -1,14 +1,14 @@
 # Benchmark and soak programs, run under Wine by tests/wine/bench.sh and tests/bench/soak.sh.
 
 # The floor for the load-cycle figure: no C runtime, no start files, nothing but the
-# two exports. It imports user32 for the one message it sends, like the real DLL.
+# two exports, in the DLL's own file layout. It imports user32 for the one message it sends, like the real DLL.
 add_library(bench_floor SHARED tests/bench/floor_dll.cpp tests/bench/floor.def)
 set_target_properties(bench_floor PROPERTIES PREFIX "" OUTPUT_NAME "floor" SUFFIX ".dll")
 target_compile_options(bench_floor PRIVATE
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffreestanding -fno-stack-protector)
 target_link_options(bench_floor PRIVATE
   -nostdlib -nostartfiles -Wl,-e,${ZEL_FLOOR_ENTRY} -Wl,--enable-stdcall-fixup
-  -Wl,--no-insert-timestamp)
+  -Wl,--no-insert-timestamp ${ZEL_IMAGE_LAYOUT})
 target_link_libraries(bench_floor PRIVATE user32 kernel32)
 
 # The reference for the cost of the bound on waiting: the same DLL, with every message
