@@ -27,26 +27,33 @@ rm -f "$probe" "$probe.cpp"
 flags=(-std=c++17 -O1 -g -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -I"$root/src")
 # Every target links the whole logic (the list the build itself uses) and the simulated
-# platform, so a new source file never leaves a target unable to link.
-mapfile -t logic < <(sed -n '/^set(ZEL_LOGIC_SOURCES/,/^)/{/^ *src\//p}' "$root/CMakeLists.txt" | tr -d ' ')
-common=("${logic[@]}" src/platform/platform_sim.cpp)
-declare -A sources=(
-  [playlist]="${common[*]}"
-  [id3v1]="${common[*]}"
-  [id3v2]="${common[*]}"
-  [tag_formats]="${common[*]}"
-)
-
+# platform, so a new source file never leaves a target unable to link. Each source is
+# compiled once for all targets, again only when it or a header is newer than its object.
+mapfile -t common < <(sed -n '/^set(ZEL_LOGIC_SOURCES/,/^)/{/^ *src\//p}' "$root/CMakeLists.txt" | tr -d ' ')
+common+=(src/platform/platform_sim.cpp)
+newest_header=$(find "$root/src" "$root/tests/fuzz" -name '*.h' -printf '%T@ %p\n' | sort -n | tail -1 | cut -d' ' -f2)
+mkdir -p "$out/obj"
+objects=()
 status=0
+for s in "${common[@]}"; do
+  object="$out/obj/$(echo "$s" | tr / _).o"
+  objects+=("$object")
+  if [ ! -f "$object" ] || [ "$root/$s" -nt "$object" ] || [ "$newest_header" -nt "$object" ]; then
+    "$cxx" "${flags[@]}" -c "$root/$s" -o "$object" || { echo "fuzz: $s does not build"; status=1; }
+  fi
+done
+[ $status = 0 ] || exit $status
+
 for target in playlist id3v1 id3v2 tag_formats; do
   binary="$out/${target}_fuzzer"
-  inputs=("$root/tests/fuzz/${target}_fuzzer.cpp")
-  for s in ${sources[$target]}; do inputs+=("$root/$s"); done
-  # Rebuild only when a source or header is newer than the binary.
-  if [ ! -x "$binary" ] || [ -n "$(find "$root/src" "$root/tests/fuzz" -newer "$binary" \
-      \( -name '*.cpp' -o -name '*.h' \) -print -quit)" ]; then
+  source="$root/tests/fuzz/${target}_fuzzer.cpp"
+  stale=0
+  for input in "$source" "$newest_header" "${objects[@]}"; do
+    [ "$input" -nt "$binary" ] && stale=1 && break
+  done
+  if [ ! -x "$binary" ] || [ $stale = 1 ]; then
     echo "fuzz: building $target"
-    if ! "$cxx" "${flags[@]}" "${inputs[@]}" -o "$binary"; then
+    if ! "$cxx" "${flags[@]}" "$source" "${objects[@]}" -o "$binary"; then
       echo "fuzz: $target does not build"
       status=1
       continue
