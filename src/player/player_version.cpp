@@ -34,6 +34,12 @@ std::int32_t PlayerVersion() {
     return SendPlayerRequest(kRequestVersion, 0);
 }
 
+std::int32_t AskFromVersion(std::int32_t version, std::int32_t code) {
+    if (PlayerVersion() < version) return -1;
+    const std::int32_t answer = SendPlayerRequest(code, 0);
+    return PlayerWentSilent() ? -1 : answer;
+}
+
 }  // namespace zel
 
 ZEL_HOST_COMMAND(zel_winamp_player_version) {

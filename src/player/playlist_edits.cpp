@@ -108,9 +108,8 @@ ZEL_HOST_COMMAND(zel_winamp_insert_next) {
 }
 
 ZEL_HOST_COMMAND(zel_winamp_next_entry) {
-    const bool known = PlayerVersion() >= kVersionWithNextEntry;
-    const std::int32_t next = known ? SendPlayerRequest(kRequestNextEntry, 0) : -1;
-    if (PlayerWentSilent() || next < 0 || next == 2147483647) {
+    const std::int32_t next = AskFromVersion(kVersionWithNextEntry, kRequestNextEntry);
+    if (next < 0 || next == 2147483647) {
         WriteText(data, "n/a");
     } else {
         WriteDecimalAnswer(data, next + 1);

@@ -15,9 +15,12 @@ constexpr std::int32_t kRequestStopAfter = 658;  // 0 when on, 1 when off
 constexpr std::uint32_t kCommandToggleStopAfter = 40157;
 
 // The state, from the player's inverted answer: 1 on, 0 off, -1 for any other answer.
-int StopAfterState() {
-    const std::int32_t answer = SendPlayerRequest(kRequestStopAfter, 0);
+int StopAfterState(std::int32_t answer) {
     return answer == 0 ? 1 : answer == 1 ? 0 : -1;
+}
+
+int StopAfterState() {
+    return StopAfterState(SendPlayerRequest(kRequestStopAfter, 0));
 }
 
 }  // namespace
@@ -26,9 +29,8 @@ int StopAfterState() {
 using namespace zel;
 
 ZEL_HOST_COMMAND(zel_winamp_stop_after_state) {
-    const bool known = PlayerVersion() >= kVersionWithStopAfter;
-    const int state = known ? StopAfterState() : -1;
-    WriteText(data, PlayerWentSilent() || state < 0 ? "n/a" : state == 1 ? "on" : "off");
+    const int state = StopAfterState(AskFromVersion(kVersionWithStopAfter, kRequestStopAfter));
+    WriteText(data, state < 0 ? "n/a" : state == 1 ? "on" : "off");
     return kResultAnswer;
 }
 

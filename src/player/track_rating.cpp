@@ -18,9 +18,8 @@ constexpr std::int32_t kMostStars = 5;
 using namespace zel;
 
 ZEL_HOST_COMMAND(zel_winamp_rating) {
-    const bool known = PlayerVersion() >= kVersionWithRatings;
-    const std::int32_t rating = known ? SendPlayerRequest(kRequestRating, 0) : -1;
-    if (!known || PlayerWentSilent() || rating < 0 || rating > kMostStars) {
+    const std::int32_t rating = AskFromVersion(kVersionWithRatings, kRequestRating);
+    if (rating < 0 || rating > kMostStars) {
         WriteText(data, "n/a");
     } else {
         WriteDecimalAnswer(data, rating);

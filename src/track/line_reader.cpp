@@ -75,16 +75,6 @@ std::size_t RunBeforeLineEndSse2(const unsigned char* from, const unsigned char*
     return static_cast<std::size_t>(p - from) + RunBeforeLineEndPortable(p, to);
 }
 
-// One bit a byte for 64 bytes: the sign bits of four byte-wise compare results.
-__attribute__((target("sse2"), always_inline))
-inline std::uint64_t Mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
-    const std::uint32_t low = static_cast<std::uint32_t>(_mm_movemask_epi8(a)) |
-                              static_cast<std::uint32_t>(_mm_movemask_epi8(b)) << 16;
-    const std::uint32_t high = static_cast<std::uint32_t>(_mm_movemask_epi8(c)) |
-                               static_cast<std::uint32_t>(_mm_movemask_epi8(d)) << 16;
-    return static_cast<std::uint64_t>(high) << 32 | low;
-}
-
 // Entries that start in one 64-byte chunk, as one bit a byte. It takes three masks:
 //   blank:      bytes of 32 or less (carriage returns, line feeds and Ctrl-Z among them);
 //   lineEnds:   carriage returns;

@@ -328,16 +328,6 @@ bool ScanBlockPortable(Scan& s, const unsigned char (&classes)[256]) {
 }
 
 #if defined(__i386__) || defined(__x86_64__)
-// One bit a byte for 64 bytes: the sign bits of four byte-wise results.
-__attribute__((target("sse2"), always_inline))
-inline std::uint64_t Mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
-    const std::uint32_t low = static_cast<std::uint32_t>(_mm_movemask_epi8(a)) |
-                              static_cast<std::uint32_t>(_mm_movemask_epi8(b)) << 16;
-    const std::uint32_t high = static_cast<std::uint32_t>(_mm_movemask_epi8(c)) |
-                               static_cast<std::uint32_t>(_mm_movemask_epi8(d)) << 16;
-    return static_cast<std::uint64_t>(high) << 32 | low;
-}
-
 // A byte set's probes, each byte repeated across a register.
 struct VectorSet {
     __m128i orMask[2];
