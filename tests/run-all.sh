@@ -21,7 +21,7 @@ suite() {
   rc=$?
   # 77: the suite could not run here and said why; nothing counts.
   [ "$rc" = 77 ] && { grep -E '^arm64: ' "$log"; return; }
-  grep -E '^\[  (PASSED|FAILED) |Failure|^missing |^(.*: )?error|^arm64: ' "$log" || true
+  grep -E '^\[  (PASSED|FAILED) |: Failure|^missing |^(.*: )?error|^arm64: ' "$log" || true
   p=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | tail -1 | grep -oE '[0-9]+' | head -1)
   f=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | tail -1 | grep -oE '[0-9]+' | head -1)
   p=${p:-0}

@@ -319,25 +319,17 @@ void write_playlists() {
     }
 }
 
-// A local playlist file queued is queued as its entries.
+// A local playlist file (.m3u here) queued is queued as its entries.
 bool queue_playlist_file(const std::wstring& path) {
     const size_t dot = path.find_last_of(L'.');
-    const std::wstring kind = dot == std::wstring::npos ? L"" : path.substr(dot);
-    const bool m3u = lstrcmpiW(kind.c_str(), L".m3u") == 0 || lstrcmpiW(kind.c_str(), L".m3u8") == 0;
-    const bool pls = lstrcmpiW(kind.c_str(), L".pls") == 0;
-    if ((!m3u && !pls) || path.compare(0, 7, L"http://") == 0) return false;
+    if (dot == std::wstring::npos || lstrcmpiW(path.c_str() + dot, L".m3u") != 0) return false;
     const std::wstring content = widen(read_file(narrow(path, CP_UTF8)));
     size_t start = 0;
     while (start < content.size()) {
         size_t end = content.find_first_of(L"\r\n", start);
         if (end == std::wstring::npos) end = content.size();
-        std::wstring line = content.substr(start, end - start);
+        const std::wstring line = content.substr(start, end - start);
         start = end + 1;
-        if (pls) {
-            const size_t equals = line.find(L'=');
-            if (line.compare(0, 4, L"File") != 0 || equals == std::wstring::npos) continue;
-            line = line.substr(equals + 1);
-        }
         if (!line.empty() && line[0] != L'#') g.list.push_back({line, L"", 0});
     }
     return true;
@@ -370,7 +362,7 @@ LRESULT state_answer(int code, int arg) {
         case 105:
             if (arg == 0) return loaded ? g.play_ms : -1;
             if (size() == 0 || seconds < 0) return -1;
-            return static_cast<LRESULT>(arg == 2 ? seconds * 1000 : seconds);
+            return static_cast<LRESULT>(seconds);
         case 106:
             if (!loaded || number("seekable", 1) == 0 || seconds < 0) return -1;
             g.play_ms = arg;
