@@ -39,7 +39,7 @@ player_start 'C:\zeldemo\scenario.txt' 'C:\zeldemo\player.log' 'C:\zeldemo\winam
 
 cd "$WINDOWS_BUILD"
 # One $dll() call: the answer as the script gets it.
-ask() { wine_run dllcall.exe zel.winamp.dll "zel_winamp_$1" | sed -n 's/^answer: //p'; }
+ask() { wine_run dllcall.exe zel.winamp.dll "zel_winamp_$1" "${@:2}" | sed -n 's/^answer: //p'; }
 
 echo
 echo "The demo library (made and tagged at build time):"
@@ -96,6 +96,16 @@ for query in track_file tag_title tag_artist; do
 done
 echo "  the player was asked: $(tr -d '\r' <"$demo/player.log" | sort | uniq -c | awk '{print $2 " " $3 " " $4 " (" $1 "x)"}' | paste -sd, | sed 's/,/, /g')"
 
+# A request bot's calls, against a player that keeps the demo list as Winamp does (track
+# 2 playing): the whole list searched in one call, an entry queued to play next.
+{ tr -d '\r' <"$demo/music/library.m3u" | awk -F, '/^#EXTINF/ { t = substr($0, index($0, ",") + 1) }
+    /^C:/ { print "entry=" $0 "|" t }'; echo state=playing; echo position=1; } >"$demo/scenario.txt"
+echo
+echo "For request bots (the player keeps the list itself here, track 2 playing):"
+for call in "find demo band" "insert_next 5" "next_entry" "entry_title 3" "player_version"; do
+    printf '  %-28s %s\n' "zel_winamp_$call" "$(ask $call)"
+done
+
 # A title with an accent, as each client generation gets it: UTF-8 for mIRC 7 and later,
 # the ANSI code page's byte for mIRC 6 (shown as \xNN where it is not UTF-8).
 echo
@@ -112,7 +122,7 @@ if [ "$ZEL_ARCH" = x64 ]; then
 fi
 
 echo
-echo "/wa pause, then /wa play; the player received:"
+echo "/wa pause, then /wa play; the player received (and what it played after each):"
 : >"$demo/player.log"
 wine_run dllcall.exe zel.winamp.dll zel_winamp_pause >/dev/null
 wine_run dllcall.exe zel.winamp.dll zel_winamp_play >/dev/null
