@@ -24,8 +24,8 @@ constexpr std::int32_t kRequestTrackInfo = 126;     // 0: sample rate, 1: bit ra
 // Requests answered with the address of a text in the player's own memory.
 constexpr std::int32_t kRequestEntryPathAnsi = 211;  // wParam: playlist position
 constexpr std::int32_t kRequestEntryPath = 214;      // the same in UTF-16
-constexpr std::int32_t kRequestSettingsDirAnsi = 337;
-constexpr std::int32_t kRequestSettingsDir = 338;    // UTF-16, from player version 5.3 on
+constexpr std::int32_t kRequestPlaylistDirAnsi = 337;
+constexpr std::int32_t kRequestPlaylistDir = 338;    // UTF-16; where request 120 writes
 
 // The player's window; null when none exists or the player has failed to answer in time
 // during this call.

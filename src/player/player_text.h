@@ -1,5 +1,5 @@
 // Texts the player answers by address: for some requests its answer is the address, in
-// its own memory, of a zero-terminated text (an entry's path, its settings directory).
+// its own memory, of a zero-terminated text (an entry's path, its playlist directory).
 // They are read from the process that owns the player's window, opened for reading its
 // memory only, page by page, so that a text that ends right before unreadable memory is
 // still read whole and nothing past it is touched.

@@ -30,10 +30,10 @@ bool AppendAnsi(char16_t (&path)[kPathUnits], std::size_t& length, const char* t
 // Returns its length; 0 when the player names none; -1 when the one it names cannot take
 // the file's name within a path.
 std::ptrdiff_t NamedDirectory(char16_t (&path)[kPathUnits]) {
-    std::ptrdiff_t named = AskPlayerText(kRequestSettingsDir, 0, path, kPathUnits);
+    std::ptrdiff_t named = AskPlayerText(kRequestPlaylistDir, 0, path, kPathUnits);
     if (named <= 0) {
         char ansi[kPathUnits];
-        named = AskPlayerText(kRequestSettingsDirAnsi, 0, ansi, kPathUnits);
+        named = AskPlayerText(kRequestPlaylistDirAnsi, 0, ansi, kPathUnits);
         if (named <= 0) return 0;
         std::size_t units = 0;
         if (named >= static_cast<std::ptrdiff_t>(kPathUnits) ||
