@@ -128,28 +128,6 @@ std::size_t AnsiCutOnCharacter(const char* text, std::size_t size, std::size_t l
     return at;
 }
 
-// Valid UTF-8 to UTF-16, for the ANSI conversion; returns the units written.
-std::size_t Utf8ToWide(const char* text, std::size_t size, char16_t* out, std::size_t capacity) {
-    std::size_t n = 0;
-    std::size_t i = 0;
-    while (i < size && n + 2 <= capacity) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        std::uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < size; ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        i += length;
-        if (c >= 0x10000) {
-            out[n++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out[n++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out[n++] = static_cast<char16_t>(c);
-        }
-    }
-    return n;
-}
-
 }  // namespace
 
 void WriteAnsiAnswer(char* data, const char* text, std::size_t size) {
@@ -191,8 +169,9 @@ void WriteUtf8Answer(char* data, const char* text, std::size_t size) {
         WriteText(data, line, Utf8CutOnCharacter(line, size, kMaxAnswer));
         return;
     }
-    char16_t wide[kUtf8TextCapacity];
-    const std::size_t units = Utf8ToWide(line, size, wide, kUtf8TextCapacity);
+    // Zero-terminated where it is kept; the ANSI conversion stops there.
+    char16_t wide[kUtf8TextCapacity + 1];
+    const std::size_t units = DecodeUtf8Replacing(line, size, wide, kUtf8TextCapacity + 1);
     if (!WriteWideAsAnsi(data, wide, units)) {
         WriteText(data, line, Utf8CutOnCharacter(line, size, kMaxAnswer));
     }

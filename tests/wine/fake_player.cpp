@@ -14,10 +14,10 @@
 //   entries=<n>                  n more entries: C:\zeltest\list\<i>.mp3, "Artist <i> - Title <i>"
 //   state=stopped|playing|paused (default stopped); the entry at `position` is the one loaded
 //   position=<n>                 the list position, from 0 (default 0)
-//   track_seconds=<n>            every track's length (default 225); -1: streams, unknown
+//   track_seconds=<n>            every track's length (default 225); -1: streams, which
+//                                cannot seek
 //   play_ms=<n>                  the play position while playing or paused (default 0)
-//   seekable=0                   the tracks cannot seek (streams)
-//   shuffle=1, repeat=1, volume=<0-255> (default 128), stop_after=1, rating=<0-5>
+//   shuffle=1, stop_after=1, rating=<0-5>
 //   version=<n>                  request 0's answer (default 0x5092, 5.9.2; hex or decimal);
 //                                requests newer than it answer 1, as an older player does
 //   version_text=<text>          request 1's text (default "5.9.2 Build 10042"; empty: none)
@@ -196,9 +196,7 @@ void refresh() {
     g.loaded = g.play != 0 ? g.position : -1;
     g.play_ms = static_cast<int>(number("play_ms", 0));
     g.shuffle = number("shuffle", 0) != 0;
-    g.repeat = number("repeat", 0) != 0;
     g.stop_after = number("stop_after", 0) != 0;
-    g.volume = static_cast<int>(number("volume", 128));
     for (Entry& e : g.list) e.rating = static_cast<int>(number("rating", 0));
     g.logged = state_line();
 }
@@ -364,7 +362,7 @@ LRESULT state_answer(int code, int arg) {
             if (size() == 0 || seconds < 0) return -1;
             return static_cast<LRESULT>(seconds);
         case 106:
-            if (!loaded || number("seekable", 1) == 0 || seconds < 0) return -1;
+            if (!loaded || seconds < 0) return -1;
             g.play_ms = arg;
             if (arg >= seconds * 1000) {  // runs to the end, then on to the next entry
                 g.position = (g.loaded + 1) % size();
